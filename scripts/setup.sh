@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the simulator and the tests need.
+# Idempotent: only missing packages are installed (as root, as on these machines).
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config python3
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libfuse3-dev fuse3 libpugixml-dev libmbedtls-dev
+  clang libclang-rt-14-dev
+  g++-mips-linux-gnu binutils-mips-linux-gnu qemu-user
+  linux-headers-amd64 kmod iproute2 tcpdump
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The simulator mounts FUSE file systems; the node must exist.
+if [ ! -e /dev/fuse ]; then
+  echo "setup: /dev/fuse is missing; the gateway simulator cannot run here" >&2
+  exit 1
+fi

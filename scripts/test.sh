@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The whole test suite, from a fresh machine: installs what is missing, then
+#   1. builds and runs every test natively (build/),
+#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (build-san/),
+#   3. a short run of every libFuzzer target under ASan and UBSan (build-fuzz/, clang),
+#   4. the target stage: big-endian MIPS build, tests under qemu, footprint check,
+#   5. the kernel module's build check against the installed kernel headers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+jobs=$(nproc)
+
+bash scripts/setup.sh
+
+stage() { printf '\n==== %s ====\n' "$*"; }
+
+stage "native build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build -j "$jobs" --output-on-failure
+
+stage "sanitizer build (ASan + UBSan) and tests"
+cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWY_SANITIZE=ON >/dev/null
+cmake --build build-san -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-san -j "$jobs" --output-on-failure
+
+stage "fuzz targets (libFuzzer, ASan + UBSan), short runs"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DWY_FUZZ=ON -DWY_BUILD_TESTS=OFF -DWY_FUZZ_SECONDS="${WY_FUZZ_SECONDS:-20}" >/dev/null
+cmake --build build-fuzz -j "$jobs"
+ctest --test-dir build-fuzz -L fuzz -j "$jobs" --output-on-failure --no-tests=ignore
+
+for extra in scripts/test-target.sh kmod/v6snoop/kbuild-check.sh; do
+  if [ -x "$extra" ]; then
+    stage "$extra"
+    "$top/$extra"
+  fi
+done
+
+stage "all stages passed"
