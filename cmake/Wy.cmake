@@ -33,9 +33,13 @@ function(wy_deliverable_flags target)
   if(NOT type STREQUAL "STATIC_LIBRARY" AND NOT WY_SANITIZE AND NOT WY_FUZZ)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
-  if(CMAKE_CROSSCOMPILING AND NOT type STREQUAL "STATIC_LIBRARY")
-    target_link_options(${target} PRIVATE -Wl,--gc-sections)
-    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+  if(CMAKE_CROSSCOMPILING)
+    # Flash is small: optimise for size, and let the final link drop every
+    # function and object nobody calls, the libraries' ones included.
+    target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+    if(NOT type STREQUAL "STATIC_LIBRARY")
+      target_link_options(${target} PRIVATE -Wl,--gc-sections)
+    endif()
   endif()
 endfunction()
 
@@ -72,7 +76,8 @@ function(wy_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE ${WY_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock
+    $<TARGET_NAME_IF_EXISTS:wy_target_test>)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "unit;${T_LABELS}" TIMEOUT 300)
