@@ -15,7 +15,180 @@ extern "C" {
 
 /* ---- Flash partitions and the manufacturing record ---- */
 
+/* The bootloader partition (/dev/mtd0, "bootloader") is handled as one 128 KiB
+ * image; the manufacturing record (MRD) sits near its end. */
+#define BOOT_IMAGE_SIZE 0x20000
+#define MRD_OFFSET 0x1FF00
+#define MRD_SIZE 167
+
+/* Field offsets inside the MRD. Multi-byte numbers are big-endian; bytes not
+ * named here are kept as read. */
+#define MRD_VENDOR_NAME 4        /* 32 bytes, NUL-terminated text */
+#define MRD_PRODUCT_MODEL 36     /* 36 bytes, NUL-terminated text */
+#define MRD_FIRST_MAC 72         /* 6 bytes, most significant first */
+#define MRD_COUNTRY_CODE 100
+#define MRD_SERIAL_NUMBER 104    /* 13 characters, no terminator; 0 = not set */
+#define MRD_SERIAL_LEN 13
+#define MRD_MAC_QUANTITY 117
+#define MRD_ENG_DEBUG_FLAG 119   /* 1 permits the manufacturing writes */
+#define MRD_MAIN_FEATURE_BITS 120
+#define MRD_OTHER_FEATURE_BITS 121 /* 30 bytes */
+#define MRD_MODEL_ID 121         /* unsigned 32-bit, big-endian */
+#define MRD_CHIP_ID 128          /* up to 8 characters */
+#define MRD_WPA_PSK 151          /* up to 16 characters, NUL-terminated when shorter */
+#define MRD_WPA_PSK_LEN 16
+
+/* Opens the MTD character device of the partition called `name` with the open
+ * flags `flags`: the first /proc/mtd line "mtdN: ..." containing `name` anywhere
+ * selects /dev/mtdN. When no line matches or /proc/mtd cannot be read, an
+ * absolute `name` is opened as a path itself. Returns the descriptor or -1
+ * (nothing printed). */
+int vr_open_mtd(const char *name, int flags);
+
+/* The total size in bytes of the partition `name` (opened with vr_open_mtd),
+ * from the MTD information request. Returns 0 on failure after printing
+ * "Could not open mtd device: NAME" or "Could not get MTD device info from NAME". */
+int vr_mtd_size(const char *name);
+
+/* Reads exactly `size` bytes from the current position of `fd` into a new
+ * zero-filled buffer that the caller frees. Returns NULL after printing
+ * "buffer allocation failed." or "Error: vr_readFdtoBuf read function fail.". */
+unsigned char *vr_readFdtoBuf(int fd, int size);
+
+/* Fills `buf` (MRD_SIZE bytes) with the MRD read from /dev/mtd0. Returns 1, or
+ * 0 after printing "open mtd device (MRD) error!!" or "read mtd device (MRD)
+ * error!!" (the buffer's contents are then undefined). */
+int MRDread(unsigned char *buf);
+
+/* Writes `record` (MRD_SIZE bytes) into the bootloader partition: the whole
+ * partition image with the record patched in goes to /tmp/boot.bin, which the
+ * flash tool writes; the record is then read back from /dev/mtd0. Returns 1 when
+ * the flash holds the record, 0 after printing the reason otherwise (flash is left
+ * alone when the image could not be prepared in full). */
+int MRDwrite(const unsigned char *record);
+
+/* The hexadecimal value of `text` ("0x" prefix optional, lowercase x only),
+ * up to the first character that is no hex digit; 32-bit, wrapping. Text without
+ * leading digits gives 0. */
+uint32_t lib_xtoi(const char *text);
+
+/* The byte of the arm-flag file /tmp/vorna_atbt (0 to 255); 0 for an empty file.
+ * A missing or unreadable file gives 0 after printing "Open file error!!" and
+ * "\nERROR\n". */
+int atbt_get(void);
+
+/* Stores the one byte `value` in /tmp/vorna_atbt. Returns 1, or 0 after printing
+ * the reason and "\nERROR\n". */
+int atbt_set(unsigned char value);
+
 /* ---- FastLZ level-1 codec and the compressed configuration file ---- */
+
+/* Compresses `length` bytes of `input` into `output` as a FastLZ level-1
+ * stream, whatever `length` is (also for 65536 bytes and more), and returns the
+ * number of bytes written; 0 for an empty input. `output` must hold at least
+ * length + length / 32 + 1 bytes (within the published library's rule of 5 %
+ * more, but at least 66 bytes). */
+int fastlz_compress(const void *input, int length, void *output);
+
+/* Decodes the `length` bytes of `input` as a level-1 stream into `output`,
+ * writing at most `maxout` bytes. The top three bits of the first byte (the
+ * level marker) are ignored. Returns the number of bytes written, or 0 for an
+ * empty input or a stream that is not valid within these bounds: a literal run
+ * or a match's length and distance bytes past the end of the input, output
+ * beyond `maxout`, a match reaching before the start of `output`. Never reads
+ * or writes outside the two areas. Callers pass the exact decoded size as
+ * `maxout` and treat any other result as a failure. */
+int fastlz_decompress(const void *input, int length, void *output, int maxout);
+
+/* Continues an Adler-32 checksum (RFC 1950) over `len` bytes; start with 1. */
+uint32_t vr_adler32(uint32_t adler, const void *data, size_t len);
+
+/* Header of a compressed configuration file: "<compressed len=", the stream
+ * length in decimal, ">", NUL bytes up to offset 40; the stream follows. */
+#define CFG_COMPRESSED_TAG "<compressed len="
+#define CFG_COMPRESSED_HEADER_SIZE 40
+#define CFG_MAX_STREAM_LEN 65536
+/* Blocks of the stream: 16-byte little-endian header, then the payload. */
+#define CFG_BLOCK_HEADER_SIZE 16
+#define CFG_BLOCK_ID 17
+#define CFG_BLOCK_SIZE 65536
+#define CFG_METHOD_STORED 0
+#define CFG_METHOD_FASTLZ 1
+
+/* 1 when `buf` begins with "<compressed len=", else 0. Reads no further than
+ * the first byte that differs, so a shorter NUL-terminated text is safe. */
+int isCompressedConfigFile(const char *buf);
+
+/* The stream length L from the header in the first 40 bytes of `buf` (which
+ * must hold 40 bytes): the text between offset 16 and the first ">" read as by
+ * atoi (white space, sign, digits; a number beyond the int range saturates).
+ * No ">" in the 40 bytes gives 0 silently; a value above 65536, or negative,
+ * prints "Oversized length %d in compressed config file header" and gives 0.
+ * The "<compressed len=" prefix is not tested here. */
+uint32_t vr_getCompressedConfigFileLength(const char *buf);
+
+/* The real length of the ROM text at the start of `buf`: the offset of the
+ * first "</ROMFILE>" plus 10, when `buf` begins with "<ROMFILE>". The tags are
+ * searched as text within the first `size` bytes, up to the first NUL. 0 when
+ * there is no such text; if "<ROMFILE>" occurs at all, "Current ROM file is
+ * not valid!" is printed then. */
+uint32_t vr_parseRomFromBuffer(const char *buf, uint32_t size);
+
+/* vr_parseRomFromBuffer for the readers: a NULL `buf` prints "Input ROM file
+ * buffer is NULL!" and gives 0. */
+uint32_t vr_getRealRom(const char *buf, uint32_t size);
+
+/* Encodes the *len bytes of `src` as a block stream into `dst`, which holds
+ * `capacity` bytes: blocks of 65536 bytes (the last one the remainder), each
+ * FastLZ level 1, or stored when shorter than 32 bytes, with 16-byte
+ * little-endian headers and the Adler-32 of the payload. Returns 0 and sets
+ * *len to the stream length (0 for an empty input), or -1 after printing the
+ * reason: work areas (64 KiB block, 128 KiB result) not allocated, or the
+ * stream not fitting `capacity` (nothing is written past it; *len unchanged). */
+int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capacity);
+
+/* Decodes the block stream of *len bytes at `stream` into `dst` (`capacity`
+ * bytes; callers give five times the stream length) and always returns 0;
+ * *len then holds the total decoded size. A block with a wrong checksum, or
+ * that does not decode to its declared size, is reported, leaves no bytes and
+ * still counts in the total, so the following blocks move up and the output
+ * ends that many bytes short (a zeroed `dst` shows zeros there). A block whose
+ * decoded bytes would not fit `capacity` after the total so far is reported
+ * and skipped without counting, so the total never exceeds `capacity`. A
+ * block header or payload running past the end of the stream is reported and
+ * decoding stops there. Other block ids and methods are passed over header by
+ * header. */
+int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t capacity);
+
+/* Decodes in place the compressed configuration file in *buf, a heap buffer
+ * (malloc/calloc) of at least 65536 bytes; the caller has tested it with
+ * isCompressedConfigFile. Only the first 65536 bytes are read. On success
+ * returns 0: *buf holds the decoded bytes (the buffer is reallocated, and *buf
+ * replaced, when they exceed 65536), *len their number, and the bytes after
+ * them keep what they held. The caller frees whatever *buf holds afterwards.
+ * Returns -1 after printing the reason when memory runs out; *len is then the
+ * header's stream length. */
+int vr_configFileLzDecoder(char **buf, uint32_t *len);
+
+/* Encodes in place the *len bytes of `buf` into a compressed configuration
+ * file (40-byte header, then the stream). Returns 0 with *len set to the
+ * stream length L; the file takes 40 + L bytes at the start of `buf`, the rest
+ * of the original *len bytes is zeroed. Returns -1 after printing the reason,
+ * with `buf` unchanged, when memory runs out or the file would not fit in *len
+ * bytes ("Error: input buffer is not enough!"). */
+int vr_configFileLzEncoder(char *buf, uint32_t *len);
+
+/* vr_configFileLzEncoder on `buf`, then the file written to /tmp/tmp_compress,
+ * whose device path is copied into `outPath` (at least 18 bytes). Returns 1,
+ * or 0 after printing the reason; `buf` already holds the compressed file when
+ * only writing the file failed. */
+int vr_compressCfgBufferToFile(char *outPath, char *buf, uint32_t *len);
+
+/* Writes the bare block stream of the file `inPath` into a new file `outPath`
+ * (never overwritten: an existing one is refused). The stream must fit in
+ * 65536 bytes. `unused` is not used. Returns 0, or -1 after printing the
+ * reason. Absolute paths are device paths (moved under the system root). */
+int compressCfgFileToFile(int unused, const char *inPath, const char *outPath);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,139 @@
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ci.h"
+#include "flashlib.h"
+#include "mac.h"
+#include "mtdtool.h"
+#include "sysroot.h"
+
+namespace {
+
+constexpr char kBootDev[] = "/dev/mtd0";
+constexpr char kBootFile[] = "/tmp/boot.bin";
+constexpr long kMacAt = MRD_OFFSET + MRD_FIRST_MAC;
+
+// Refuses the patch: the copy is removed so that nothing can flash it later.
+int give_up(const char *path)
+{
+    ERROROut();
+    unlink(path);
+    return -1;
+}
+
+// The flash tool writes whatever the file holds: a missing or short copy
+// would leave the unit without a bootloader.
+bool copy_complete(const char *path)
+{
+    int size = vr_mtd_size(kBootDev);
+    struct stat st;
+    if (size <= 0) {
+        printf("ATWriteBootMac: size of %s unknown; bootloader not written\n", kBootDev);
+        return false;
+    }
+    if (stat(path, &st) != 0) {
+        printf("ATWriteBootMac: copy of %s in %s missing (%s); bootloader not written\n", kBootDev,
+               kBootFile, strerror(errno));
+        return false;
+    }
+    if (st.st_size != size) {
+        printf("ATWriteBootMac: copy of %s in %s holds %lld of %d bytes; bootloader not written\n",
+               kBootDev, kBootFile, static_cast<long long>(st.st_size), size);
+        return false;
+    }
+    return true;
+}
+
+bool patch_copy(const char *path, const unsigned char mac[kMacBytes])
+{
+    FILE *f = fopen(path, "r+b");
+    if (!f) {
+        printf("open file error!!\n");
+        return false;
+    }
+    bool ok = fseek(f, kMacAt, SEEK_SET) == 0 && fwrite(mac, 1, kMacBytes, f) == kMacBytes &&
+              fflush(f) == 0;
+    int err = errno;
+    if (fclose(f) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok)
+        printf("ATWriteBootMac: patch of %s failed (%s); bootloader not written\n", kBootFile,
+               strerror(err));
+    return ok;
+}
+
+void check_written(const unsigned char mac[kMacBytes])
+{
+    unsigned char mrd[MRD_SIZE];
+    if (!MRDread(mrd)) {
+        printf("ATWriteBootMac: MAC address could not be read back from %s\n", kBootDev);
+        ERROROut();
+    } else if (memcmp(mrd + MRD_FIRST_MAC, mac, kMacBytes) != 0) {
+        printf("ATWriteBootMac: MAC address read back from %s differs from the one written\n", kBootDev);
+        ERROROut();
+    }
+}
+
+} // namespace
+
+int ATWriteBootMac(int n, char **p)
+{
+    unsigned char mrd[MRD_SIZE];
+    if (!MRDread(mrd)) {
+        printf("Fail to get MRD information!\n");
+        ERROROut();
+        return 0;
+    }
+    if (mrd[MRD_ENG_DEBUG_FLAG] != 1) {
+        printf("Block0 is forbidden to write!");
+        ERROROut();
+        return -1;
+    }
+    if (n < 2 || strlen(p[1]) != kMacDigits) {
+        printf("mac address must be 12 digits\n");
+        return -1;
+    }
+    if (!mac_all_hex(p[1], kMacDigits)) {
+        printf("MAC address must be 12 hexadecimal digits\n");
+        ERROROut();
+        return -1;
+    }
+    unsigned char mac[kMacBytes];
+    for (size_t i = 0; i < kMacBytes; ++i) {
+        char pair[3] = {p[1][2 * i], p[1][2 * i + 1], '\0'};
+        mac[i] = static_cast<unsigned char>(strtoul(pair, nullptr, 16));
+    }
+    if (!mac_device_address(mac)) {
+        mac_print_not_device(mac);
+        ERROROut();
+        return -1;
+    }
+
+    char path[PATH_MAX];
+    if (!wy_path(path, sizeof path, kBootFile)) {
+        printf("open file error!!\n");
+        ERROROut();
+        return -1;
+    }
+    ci_shell("cat /dev/mtd0 > /tmp/boot.bin");
+    if (!copy_complete(path))
+        return give_up(path);
+
+    printf("new mac addr = ");
+    for (size_t i = 0; i < kMacBytes; ++i)
+        printf("%x:", mac[i]);
+    printf("%c\n", 8);
+
+    if (!patch_copy(path, mac))
+        return give_up(path);
+    mtdtool::write_boot_raw();
+    check_written(mac);
+    return 0;
+}

@@ -1,0 +1,49 @@
+// The factory command interpreter: handler table, calling convention and the
+// pieces of the command entry that tests call directly.
+#ifndef WY_WYCI_CI_H
+#define WY_WYCI_CI_H
+
+#include <stddef.h>
+
+// A handler gets n, the number of words after the program name (the command
+// word included), and p = &argv[1]: p[0] the command word, p[1] the first
+// parameter ... p[n] the terminating null. Returns 0 when done (or after a
+// reported failure), -1 when it refused the command.
+using ci_handler = int (*)(int n, char **p);
+
+inline constexpr int kCiSlots = 14; // slots 0 to 13; 13 ends the table
+extern ci_handler ci_func[kCiSlots];
+
+// Closing lines; both return printf's result.
+int OKOut();
+int ERROROut();
+
+// The whole run of wyci: banner, node exchange, dispatch. Returns 0 always.
+int ci_main(int argc, char **argv);
+
+// The command line sent to the node: the program name (argv[0] after its last
+// '/') and " " + each further argument. False when it would not fit in `size`
+// bytes with its NUL (nothing is cut).
+bool ci_build_line(int argc, char **argv, char *out, size_t size);
+
+// A decimal number by the rules of atoi (leading blanks, sign, digits up to the
+// first other character); 0 for no digits and for numbers beyond int.
+int ci_atoi(const char *answer);
+
+// The write interlock of the manufacturing writers: reads the MRD into `mrd`
+// (MRD_SIZE bytes), then checks the arm flag and EngDebugFlag, in that order.
+// Returns 1 when the write may go on; otherwise the handler's result, the
+// reason printed: 0 when the MRD could not be read, -1 when refused.
+int ci_interlock(unsigned char *mrd);
+
+// Runs a shell command line through the system root, output flushed first.
+int ci_shell(const char *line);
+
+int ATWriteBootMac(int n, char **p);
+int ATWriteVornaMac(int n, char **p);
+int ATSeriesNumber(int n, char **p);
+int ATBT(int n, char **p);
+int ATWriteWpaPsk(int n, char **p);
+int ATShowWpaPsk(int n, char **p);
+
+#endif

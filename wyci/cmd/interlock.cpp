@@ -1,0 +1,29 @@
+#include <stdio.h>
+
+#include "ci.h"
+#include "flashlib.h"
+
+namespace {
+
+int forbidden()
+{
+    printf("Block0 is forbidden to write!");
+    ERROROut();
+    return -1;
+}
+
+} // namespace
+
+int ci_interlock(unsigned char *mrd)
+{
+    if (!MRDread(mrd)) {
+        printf("Fail to get MRD information!\n");
+        ERROROut();
+        return 0;
+    }
+    if (atbt_get() == 0)
+        return forbidden();
+    if (mrd[MRD_ENG_DEBUG_FLAG] != 1)
+        return forbidden();
+    return 1;
+}
