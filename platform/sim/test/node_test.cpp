@@ -1,0 +1,176 @@
+// The simulated kernel's files as programs inside a gateway see them.
+#include "simtest.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <mtd/mtd-user.h>
+#include <unistd.h>
+
+namespace {
+
+// The exchange wyci makes: write the line, close, open afresh, read one line.
+std::string exchange(const simtest::Gateway &gw, const std::string &line)
+{
+    gw.write_file("/proc/wysoc/wyci_cmd", line);
+    return gw.read_file("/proc/wysoc/wyci_cmd");
+}
+
+TEST(CommandNode, AnswersTheSlotOfTheLineLastWritten)
+{
+    simtest::Gateway gw;
+    const struct {
+        const char *line;
+        const char *answer;
+    } cases[] = {
+        {"wyci ATWriteBootMac 001122334455", "1\n"},
+        {"wyci ATDumpROMMRD", "2\n"},
+        {"wyci ATWriteVornaMac 001122334455 1 1 0", "3\n"},
+        {"wyci ATSeriesNumber ABCDEFGHIJKLM", "4\n"},
+        {"wyci ATBT 1", "5\n"},
+        {"wyci ATRestoredefault 1", "6\n"},
+        {"wyci ATButtonTest 1", "7\n"},
+        {"wyci ATLedTest 1", "8\n"},
+        {"wyci ATWriteWpaPsk secret", "9\n"},
+        {"wyci ATShowWpaPsk", "10\n"},
+        {"wyci erase romd", "11\n"},
+        {"wyci copy romt romd", "11\n"},
+        {"wyci romd show crc", "11\n"},
+        {"wyci doRomfileInfo", "12\n"},
+        {"wyci ATbt 1", "0\n"},         // words are case-sensitive
+        {"wyci version extra", "0\n"},  // "version" is wyci's own, not the node's
+        {"wyci", "0\n"},                // no command word
+        {"", "0\n"},
+        {"wyci ATBT\n", "5\n"},         // a shell's echo adds a newline
+        {"ATBT", "0\n"},                // the first word is the program name
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(exchange(gw, c.line), c.answer) << "line \"" << c.line << "\"";
+}
+
+TEST(CommandNode, AnswerFollowsTheLastWriteAndRepeatsUntilTheNext)
+{
+    simtest::Gateway gw;
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "0\n");  // nothing written yet
+    gw.write_file("/proc/wysoc/wyci_cmd", "wyci ATBT 1");
+    gw.write_file("/proc/wysoc/wyci_cmd", "wyci ATShowWpaPsk");
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "10\n");
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "10\n");
+    gw.write_file("/proc/wysoc/wyci_cmd", "wyci unknown");
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "0\n");
+}
+
+TEST(CommandNode, WorksFromAShellInsideTheGateway)
+{
+    simtest::Gateway gw;
+    auto r = gw.run({"sh", "-c",
+                     "printf 'wyci ATLedTest 1' > $WY_SYSROOT/proc/wysoc/wyci_cmd && "
+                     "head -n 1 $WY_SYSROOT/proc/wysoc/wyci_cmd"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "8\n");
+}
+
+TEST(CommandNode, AdslInformationIsReadOnlyText)
+{
+    simtest::Gateway gw;
+    std::string info = gw.read_file("/proc/wysoc/wysupport_adslinfo");
+    EXPECT_NE(info.find("ADSL"), std::string::npos);
+    EXPECT_EQ(open(gw.path("/proc/wysoc/wysupport_adslinfo").c_str(), O_WRONLY), -1);
+    // The text comes from the device directory, so a test can set its own.
+    std::ofstream(gw.dir() + "/adslinfo.txt") << "line rate 42\n";
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wysupport_adslinfo"), "line rate 42\n");
+}
+
+TEST(ProcMtd, ListsThePartitionsInKernelFormat)
+{
+    simtest::Gateway gw;
+    EXPECT_EQ(gw.read_file("/proc/mtd"),
+              "dev:    size   erasesize  name\n"
+              "mtd0: 00020000 00010000 \"bootloader\"\n"
+              "mtd1: 00010000 00010000 \"romfile\"\n"
+              "mtd2: 007c0000 00010000 \"wylinux\"\n"
+              "mtd3: 00010000 00010000 \"romd\"\n"
+              "mtd4: 00010000 00010000 \"second_romfile\"\n");
+}
+
+TEST(MtdDevices, AnswerMemGetInfoWithTheGeometry)
+{
+    simtest::Gateway gw;
+    const struct {
+        const char *dev;
+        uint32_t size;
+    } cases[] = {{"/dev/mtd0", 0x20000}, {"/dev/mtd1", 0x10000}, {"/dev/mtd2", 0x7C0000},
+                 {"/dev/mtd3", 0x10000}, {"/dev/mtd4", 0x10000}};
+    for (const auto &c : cases) {
+        int fd = open(gw.path(c.dev).c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0) << c.dev;
+        mtd_info_user info{};
+        EXPECT_EQ(ioctl(fd, MEMGETINFO, &info), 0) << c.dev;
+        EXPECT_EQ(info.type, MTD_NORFLASH) << c.dev;
+        EXPECT_EQ(info.size, c.size) << c.dev;
+        EXPECT_EQ(info.erasesize, 0x10000u) << c.dev;
+        EXPECT_EQ(ioctl(fd, MEMERASE, nullptr), -1) << c.dev;  // only the info request
+        close(fd);
+    }
+}
+
+// Reads `n` bytes at `off` of a device with lseek + read, as wyci does.
+std::vector<uint8_t> read_at(const std::string &path, off_t off, size_t n, ssize_t &got)
+{
+    std::vector<uint8_t> buf(n);
+    int fd = open(path.c_str(), O_RDONLY);
+    got = -1;
+    if (fd >= 0 && lseek(fd, off, SEEK_SET) == off)
+        got = read(fd, buf.data(), n);
+    if (fd >= 0)
+        close(fd);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return buf;
+}
+
+TEST(MtdDevices, ReadAndSeekThePartitionBytes)
+{
+    simtest::Gateway gw;
+    // Distinct bytes at each partition's start and end, straight into the image.
+    const uint32_t starts[] = {0x000000, 0x020000, 0x030000, 0x7E0000, 0x7F0000};
+    const uint32_t sizes[] = {0x20000, 0x10000, 0x7C0000, 0x10000, 0x10000};
+    for (uint8_t i = 0; i < 5; ++i) {
+        gw.poke_flash(starts[i], {0xA0, i});
+        gw.poke_flash(starts[i] + sizes[i] - 2, {0xB0, i});
+    }
+    for (uint8_t i = 0; i < 5; ++i) {
+        std::string dev = gw.path("/dev/mtd" + std::to_string(i));
+        ssize_t got = 0;
+        EXPECT_EQ(read_at(dev, 0, 2, got), (std::vector<uint8_t>{0xA0, i})) << dev;
+        // A read across the end stops there; past the end is EOF.
+        // mtd2 ends where mtd3 ends, so its last bytes are mtd3's.
+        uint8_t last = i == 2 ? 3 : i;
+        EXPECT_EQ(read_at(dev, sizes[i] - 2, 16, got), (std::vector<uint8_t>{0xB0, last})) << dev;
+        read_at(dev, sizes[i], 16, got);
+        EXPECT_EQ(got, 0) << dev;
+    }
+    // mtd3 is the last block of mtd2: the same bytes through both.
+    ssize_t got = 0;
+    EXPECT_EQ(read_at(gw.path("/dev/mtd2"), 0x7B0000, 2, got),
+              (std::vector<uint8_t>{0xA0, 3}));
+}
+
+TEST(MtdDevices, HoldTheFactoryBootloaderAndAreReadOnly)
+{
+    simtest::Gateway gw;
+    std::string mtd0 = gw.read_file("/dev/mtd0");
+    ASSERT_EQ(mtd0.size(), 0x20000u);
+    auto image = gw.flash(0, 0x20000);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), mtd0.begin(), [](uint8_t a, char b) {
+        return a == static_cast<uint8_t>(b);
+    }));
+    EXPECT_EQ(open(gw.path("/dev/mtd0").c_str(), O_WRONLY), -1);
+    EXPECT_EQ(errno, EROFS);
+    EXPECT_EQ(open(gw.path("/dev/mtd0").c_str(), O_RDWR), -1);
+}
+
+} // namespace
