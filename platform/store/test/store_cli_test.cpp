@@ -1,0 +1,108 @@
+// /userfs/bin/wyapi: output, exit status, and the commit of System_Entry.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "testroot.h"
+#include "wyapi.h"
+
+using testroot::Store;
+using testroot::TempRoot;
+
+namespace {
+
+struct Cli {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+};
+
+// A PATH whose first directory holds a "reboot" that records its calls.
+std::string recording_path(const TempRoot &root)
+{
+    root.write("/rec/reboot", "#!/bin/sh\necho \"reboot $*\" >> \"$WY_SYSROOT/rec/calls\"\n");
+    chmod(root.path("/rec/reboot").c_str(), 0755);
+    return "PATH=" + root.path("/rec") + ":/usr/bin:/bin";
+}
+
+} // namespace
+
+TEST(StoreCli, CommandsAndExitStatus)
+{
+    const Cli cases[] = {
+        {{"set", "WebCurSet_Entry", "firewalldir_id", "WANtoLAN"}, 0, ""},
+        {{"get", "WebCurSet_Entry", "firewalldir_id"}, 0, "WANtoLAN\n"},
+        {{"set", "WebCurSet_Entry", "empty", ""}, 0, ""},
+        {{"get", "WebCurSet_Entry", "empty"}, 0, "\n"},
+        {{"get", "WebCurSet_Entry", "missing"}, 1, ""},
+        {{"get", "No_Entry", "x"}, 1, ""},
+        {{"set", "bad-name", "x", "1"}, 1, ""},
+        {{"set", "A_Entry", "x", std::string(WYAPI_VALUE_MAX + 1, 'v')}, 1, ""},
+        {{"unset", "WebCurSet_Entry"}, 0, ""},
+        {{"get", "WebCurSet_Entry", "firewalldir_id"}, 1, ""},
+        {{"unset", "WebCurSet_Entry"}, 0, ""},
+        {{"commit", "WebCurSet_Entry"}, 0, ""},
+        {{"commit", "bad-name"}, 1, ""},
+        {{}, 2, ""},
+        {{"get", "A_Entry"}, 2, ""},
+        {{"set", "A_Entry", "x"}, 2, ""},
+        {{"frobnicate", "A_Entry"}, 2, ""},
+    };
+    TempRoot root;
+    for (const auto &c : cases) {
+        std::vector<std::string> argv{WYAPI_CLI};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        auto r = testroot::run(argv);
+        std::string what = c.args.empty() ? "(none)" : c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(r.out, c.out) << what;
+        if (c.status != 0) {
+            EXPECT_FALSE(r.err.empty()) << what;
+        }
+    }
+    auto r = testroot::run({WYAPI_CLI, "get", "No_Entry", "x"});
+    EXPECT_NE(r.err.find(WYAPI_NO_NODE), std::string::npos);
+}
+
+TEST(StoreCli, CommitOfSystemEntryRebootsWhenAsked)
+{
+    struct Case {
+        const char *reboot_type; // nullptr: attribute missing
+        const char *node;
+        std::string calls;
+    } cases[] = {
+        {"2", "System_Entry", "reboot \n"},
+        {"4", "System_Entry", "reboot \n"},
+        {nullptr, "System_Entry", ""},
+        {"N/A", "System_Entry", ""},
+        {"", "System_Entry", ""},
+        {"2", "WebCurSet_Entry", ""},
+    };
+    for (const auto &c : cases) {
+        TempRoot root;
+        std::string path = recording_path(root);
+        root.write_store({{"System_Entry", {{"upgrade_fw", "0"}}}});
+        if (c.reboot_type) {
+            ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", c.reboot_type), WYAPI_OK);
+        }
+        Store before = root.read_store();
+        auto r = testroot::run({WYAPI_CLI, "commit", c.node}, {path});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(root.read("/rec/calls"), c.calls) << (c.reboot_type ? c.reboot_type : "(missing)");
+        EXPECT_EQ(root.read_store(), before);
+    }
+}
+
+TEST(StoreCli, CommitReportsAFailedReboot)
+{
+    TempRoot root;
+    root.write("/rec/reboot", "#!/bin/sh\nexit 3\n");
+    chmod(root.path("/rec/reboot").c_str(), 0755);
+    ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "2"), WYAPI_OK);
+    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"},
+                           {"PATH=" + root.path("/rec") + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("reboot"), std::string::npos);
+}
