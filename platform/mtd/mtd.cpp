@@ -30,27 +30,22 @@ int usage()
     return fail("usage: mtd [-r] [-f] write FILE PARTITION | mtd [-f] erase PARTITION");
 }
 
-// The partition /proc/mtd lists under exactly `name` (quoted), as mtdN.
+// The partition /proc/mtd lists under exactly `name`.
 const gwsim::Partition *find_partition(const std::string &root, const std::string &name,
                                        std::string &error)
 {
-    std::ifstream in(root + "/proc/mtd");
+    std::ifstream in(root + "/proc/mtd", std::ios::binary);
+    std::string text(64 * 1024, '\0');
     if (!in) {
         error = "cannot read /proc/mtd";
         return nullptr;
     }
-    for (std::string line; std::getline(in, line);) {
-        unsigned n = 0;
-        char quoted[128];
-        if (std::sscanf(line.c_str(), "mtd%u: %*x %*x \"%127[^\"]\"", &n, quoted) == 2 &&
-            name == quoted) {
-            if (n >= gwsim::kPartitions.size())
-                break;
-            return &gwsim::kPartitions[n];
-        }
-    }
-    error = "no partition named \"" + name + "\"";
-    return nullptr;
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(in.gcount()));
+    const gwsim::Partition *p = gwsim::partition_by_name(text, name);
+    if (!p)
+        error = "no partition named \"" + name + "\"";
+    return p;
 }
 
 // Reads at most limit + 1 bytes, so that a file too large shows.

@@ -45,6 +45,11 @@ struct DevicePaths {
 // The /proc/mtd text the kernel would print for kPartitions.
 std::string proc_mtd_text();
 
+// The partition that a /proc/mtd text lists under exactly `name` (the quoted
+// field), by its mtdN number; nullptr when no line names it or N is not one
+// of kPartitions.
+const Partition *partition_by_name(std::string_view proc_mtd, std::string_view name);
+
 } // namespace gwsim
 
 #endif

@@ -20,13 +20,6 @@
 namespace simtest {
 namespace {
 
-std::string gwsim_path()
-{
-    if (const char *env = std::getenv("WY_GWSIM"); env && *env)
-        return env;
-    return WY_GWSIM_PATH;
-}
-
 // Runs argv with the caller's environment, feeding `input`, collecting output.
 RunResult spawn(const std::vector<std::string> &argv, const std::string &input)
 {
@@ -124,6 +117,20 @@ void write_all(const std::string &path, const std::string &bytes)
 }
 
 } // namespace
+
+std::string Gateway::gwsim_path()
+{
+    if (const char *env = std::getenv("WY_GWSIM"); env && *env)
+        return env;
+    return WY_GWSIM_PATH;
+}
+
+RunResult Gateway::gwsim(const std::vector<std::string> &args) const
+{
+    std::vector<std::string> argv{gwsim_path()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return spawn(argv, "");
+}
 
 Gateway::Gateway(const std::string &profile)
 {

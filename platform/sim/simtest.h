@@ -41,6 +41,12 @@ public:
     // the command name and its arguments separated by single blanks.
     std::vector<std::string> calls() const;
 
+    // Runs `gwsim ARGS...` itself (for example {"stop", dir()} or
+    // {"start", dir()}), with the caller's environment.
+    RunResult gwsim(const std::vector<std::string> &args) const;
+    // The gwsim executable the fixture drives: $WY_GWSIM, else the one built.
+    static std::string gwsim_path();
+
     // File helpers under the system root.
     std::string read_file(const std::string &device_path) const;
     void write_file(const std::string &device_path, const std::string &bytes) const;

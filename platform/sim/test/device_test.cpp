@@ -1,0 +1,117 @@
+// A device as gwsim creates it: tree, flash contents, run, stand-ins.
+#include "simtest.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+std::string mrd_text(const std::vector<uint8_t> &mrd, size_t off, size_t n)
+{
+    std::string s(mrd.begin() + off, mrd.begin() + off + n);
+    return s.substr(0, s.find('\0'));
+}
+
+TEST(Device, CreateWritesTheProfileIntoTheBootloader)
+{
+    simtest::Gateway fresh;
+    simtest::Gateway custom("serial=ABC0123456789\nmodel_id=0xDEADBEEF\nchip_id=WY8\n"
+                            "eng_debug_flag=0\nmac=001A2B3C4D5E\nwpa_psk=letmein\n");
+    auto a = fresh.flash(0x1FF00, 167), b = custom.flash(0x1FF00, 167);
+    EXPECT_EQ(a[119], 1);
+    EXPECT_EQ(a[104], 0);
+    EXPECT_EQ(b[119], 0);
+    EXPECT_EQ(mrd_text(b, 104, 13), "ABC0123456789");
+    EXPECT_EQ((std::vector<uint8_t>(b.begin() + 121, b.begin() + 125)),
+              (std::vector<uint8_t>{0xDE, 0xAD, 0xBE, 0xEF}));
+    EXPECT_EQ(mrd_text(b, 128, 8), "WY8");
+    EXPECT_EQ((std::vector<uint8_t>(b.begin() + 72, b.begin() + 78)),
+              (std::vector<uint8_t>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+    EXPECT_EQ(mrd_text(b, 151, 16), "letmein");
+    // Same bootloader code around the record; all other flash erased.
+    EXPECT_EQ(fresh.flash(0, 0x1FF00), custom.flash(0, 0x1FF00));
+    EXPECT_EQ(fresh.flash(0x1FFF2, 14),
+              (std::vector<uint8_t>{0x01, 0x02, 0x00, 0x12, 0x05, 0x20, 0x16, 0, 0, 0, 0, 0, 0, 0}));
+    auto code = fresh.flash(0, 0x1FF00);
+    EXPECT_EQ(std::count(code.begin(), code.end(), 0xFF), 0);
+    EXPECT_EQ(fresh.flash(0x20000, 0x7E0000), std::vector<uint8_t>(0x7E0000, 0xFF));
+}
+
+TEST(Device, BadProfileIsRefusedWithTheReason)
+{
+    try {
+        simtest::Gateway gw("serial=TOO-SHORT\n");
+        ADD_FAILURE() << "created a device from a bad profile";
+    } catch (const std::runtime_error &e) {
+        EXPECT_NE(std::string(e.what()).find("serial=TOO-SHORT"), std::string::npos) << e.what();
+    }
+}
+
+TEST(Device, TreeHoldsTheDirectoriesAndTheStandIns)
+{
+    simtest::Gateway gw;
+    for (const char *p : {"/tmp", "/var/tmp", "/tmp/var", "/userfs/bin/mtd", "/userfs/cgi-bin",
+                          "/lib", "/sbin/reboot", "/sbin/ifconfig", "/bin/cp", "/bin/sh",
+                          "/proc/mtd", "/proc/wysoc/wyci_cmd", "/dev/mtd4", "/dev/null"})
+        EXPECT_TRUE(gw.exists(p)) << p;
+    // A command line rewritten for the root finds /bin/cp there.
+    gw.write_file("/tmp/var/romfile.cfg", "<ROMFILE></ROMFILE>");
+    auto r = gw.run({"sh", "-c",
+                     "$WY_SYSROOT/bin/cp $WY_SYSROOT/tmp/var/romfile.cfg $WY_SYSROOT/var/tmp/up.cfg"
+                     " > $WY_SYSROOT/dev/null"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(gw.read_file("/var/tmp/up.cfg"), "<ROMFILE></ROMFILE>");
+}
+
+TEST(Run, SetsOnlyTheSystemRootAndPath)
+{
+    simtest::Gateway gw;
+    auto r = gw.run({"/usr/bin/env"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string root = gw.root();
+    EXPECT_EQ(r.out, "WY_SYSROOT=" + root + "\nPATH=" + root + "/userfs/bin:" + root +
+                         "/sbin:" + root + "/bin:/usr/bin:/bin\n");
+}
+
+TEST(Run, PassesInputOutputAndStatusThrough)
+{
+    simtest::Gateway gw;
+    const struct {
+        std::vector<std::string> argv;
+        std::string input, out, err;
+        int status;
+    } cases[] = {
+        {{"cat"}, std::string("bytes\0and more\n", 15), std::string("bytes\0and more\n", 15), "", 0},
+        {{"sh", "-c", "echo oops >&2; exit 7"}, "", "", "oops\n", 7},
+        {{"sh", "-c", "kill -9 $$"}, "", "", "", 128 + 9},
+        {{"no-such-command"}, "", "", "gwsim: no-such-command: command not found in the device\n", 127},
+    };
+    for (const auto &c : cases) {
+        auto r = gw.run(c.argv, c.input);
+        EXPECT_EQ(r.status, c.status) << c.argv[0];
+        EXPECT_EQ(r.out, c.out) << c.argv[0];
+        EXPECT_EQ(r.err, c.err) << c.argv[0];
+    }
+    // Large output on both streams does not stall the fixture.
+    auto big = gw.run({"sh", "-c", "head -c 300000 /dev/zero; head -c 300000 /dev/zero >&2"});
+    EXPECT_EQ(big.out.size(), 300000u);
+    EXPECT_EQ(big.err.size(), 300000u);
+}
+
+TEST(StandIns, RecordTheirCallsAndShadowTheHostCommands)
+{
+    simtest::Gateway gw;
+    EXPECT_TRUE(gw.calls().empty());
+    for (const std::vector<std::string> &argv :
+         {std::vector<std::string>{"reboot"}, {"ifconfig", "ra0", "up"},
+          {"sh", "-c", "ifconfig br0 192.168.1.1 netmask 255.255.255.0"}}) {
+        auto r = gw.run(argv);
+        EXPECT_EQ(r.status, 0) << argv[0] << r.err;
+    }
+    EXPECT_EQ(gw.calls(), (std::vector<std::string>{
+                              "reboot", "ifconfig ra0 up",
+                              "ifconfig br0 192.168.1.1 netmask 255.255.255.0"}));
+}
+
+} // namespace
