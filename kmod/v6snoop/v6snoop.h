@@ -1,0 +1,54 @@
+/*
+ * v6snoop: MLD snooping for the bridge. The membership table, its control
+ * operations and the frame hooks. Included by the module and by its tests.
+ */
+#ifndef V6SNOOP_H
+#define V6SNOOP_H
+
+#define MLDSNOOP_DEFAULT_AGE 15000 /* ticks: 150 s at HZ 100 */
+#define MLDSNOOP_SCAN_TICKS 1000   /* ageing scan every 10 s */
+#define MLDSNOOP_DEFAULT_MAX 1024  /* default bound of the table */
+
+struct mldsnoop_table {
+	struct list_head list; /* entries, newest first */
+	struct timer_list query_timer;
+	u32 enabled;
+	int timer_armed;
+	u32 age; /* lifetime of a membership, in ticks */
+};
+
+struct mldsnoop_entry {
+	struct list_head list;
+	struct rcu_head rcu;
+	struct net_bridge_port *port;
+	u8 group[6];
+	u8 host[6];
+	unsigned long expires;
+};
+
+extern struct mldsnoop_table mldsnoop_list;
+/* Bound of the table (load parameter max_entries) and its current size. */
+extern unsigned int mldsnoop_max_entries;
+extern unsigned int mldsnoop_count;
+
+int br_mldsnoop_update(struct net_bridge_port *port, const u8 *group, const u8 *host);
+int br_mldsnoop_add(struct net_bridge_port *port, const u8 *group, const u8 *host);
+int br_mldsnoop_del(struct net_bridge_port *port, const u8 *group, const u8 *host);
+int br_mldsnoop_empty(const u8 *group);
+void br_mldsnoop_query_timeout(unsigned long data);
+void br_mldsnoop_start(void);
+void br_mldsnoop_cleanup(void);
+void br_mldsnoop_enable(unsigned int flag);
+void br_mldsnoop_set_age(struct net_bridge *br, int age);
+void br_mldsnoop_show(void);
+
+void mld_group_to_mac(const u8 *address, u8 *out);
+int br_mldsnoop_send(struct sk_buff *skb, const u8 *group, int forward);
+int br_mldsnoop_forward(struct sk_buff *skb, void *arg, const u8 *dest, int forward);
+int br_v6snoop_forward(struct sk_buff *skb, void *arg, const unsigned char *dest);
+int br_v6snoop_deliver(struct sk_buff *skb, void *arg, const unsigned char *dest);
+
+int br_mldsnoop_init(void);
+void br_mldsnoop_exit(void);
+
+#endif
