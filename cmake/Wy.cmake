@@ -67,6 +67,17 @@ function(wy_install target dir)
     VERBATIM)
 endfunction()
 
+# Cross builds: a simulated gateway lays the target's staged tree (and, where
+# MIPS programs cannot be run directly, the wrappers beside it) over the native
+# one, which holds the stand-ins; so programs run inside it are the target's.
+if(CMAKE_CROSSCOMPILING AND WY_HOST_GWSIM)
+  get_filename_component(host_bin ${WY_HOST_GWSIM} DIRECTORY)
+  get_filename_component(WY_HOST_FWROOT ${host_bin}/../fwroot ABSOLUTE)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fwroot ${CMAKE_BINARY_DIR}/fwroot-qemu)
+  set(WY_TARGET_TEST_ENV
+    "WY_FWROOT=${WY_HOST_FWROOT}:${CMAKE_BINARY_DIR}/fwroot:${CMAKE_BINARY_DIR}/fwroot-qemu")
+endif()
+
 # wy_gtest(<name> SOURCES ... LIBS ... [LABELS ...]): a GoogleTest binary whose
 # cases are registered one by one at test time (works under an emulator too).
 function(wy_gtest name)
@@ -79,8 +90,20 @@ function(wy_gtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock
     $<TARGET_NAME_IF_EXISTS:wy_target_test>)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(props TIMEOUT 300)
+  if(WY_TARGET_TEST_ENV)
+    list(APPEND props ENVIRONMENT "${WY_TARGET_TEST_ENV}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "unit;${T_LABELS}" TIMEOUT 300)
+    PROPERTIES ${props})
+  # Discovery writes a list-valued property out unquoted, so labels are set
+  # afterwards, on the test list it leaves (<name>_TESTS), or all but the first
+  # label and the properties after them would be lost.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file} "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"unit;${T_LABELS}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
 
 # wy_fuzz(<name> SOURCES ... LIBS ...): a libFuzzer target (WY_FUZZ builds only),
