@@ -5,12 +5,7 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-int wyapi_get(const char *node, const char *attr, char *buf);
-int wyapi_set(const char *node, const char *attr, const char *value);
-int wyapi_unset(const char *node);
-void wydbg_printf(const char *fmt, ...);
-}
+#include "wyapi.h"
 
 // Programs find the library under the name the gateway's platform gives it.
 TEST(WyapiStub, LoadsAsLibwyapiSo1) {
@@ -20,20 +15,30 @@ TEST(WyapiStub, LoadsAsLibwyapiSo1) {
     EXPECT_EQ(file.substr(file.rfind('/') + 1), "libwyapi.so.1") << file;
 }
 
-// An empty, read-only store: a write is refused and leaves nothing to read.
-TEST(WyapiStub, ReadsFailAsOnAMissingNodeEvenAfterASet) {
-    EXPECT_NE(wyapi_set("GUI_Entry1", "Language", "1"), 0);
-    char buf[64];
+// An unavailable store: a write is refused and leaves nothing to read; a failed
+// read leaves the failure text the callers test for, and not a byte more.
+TEST(WyapiStub, AnswersAsAStoreThatCannotBeRead) {
+    EXPECT_EQ(wyapi_set("GUI_Entry1", "Language", "1"), WYAPI_ERR_STORE);
+    char buf[WYAPI_BUF_SIZE];
     memset(buf, 'x', sizeof buf);
-    EXPECT_NE(wyapi_get("GUI_Entry1", "Language", buf), 0);
-    EXPECT_STREQ(buf, "no node information");
-    EXPECT_EQ(buf[sizeof "no node information"], 'x') << "wrote past its text";
-    EXPECT_NE(wyapi_unset("GUI_Entry1"), 0);
+    EXPECT_EQ(wyapi_get("GUI_Entry1", "Language", buf), WYAPI_ERR_STORE);
+    EXPECT_STREQ(buf, WYAPI_NO_NODE);
+    EXPECT_EQ(buf[sizeof WYAPI_NO_NODE], 'x');
+    EXPECT_EQ(wyapi_unset("GUI_Entry1"), WYAPI_ERR_STORE);
+}
+
+TEST(WyapiStub, NullArgumentsLeaveTheBufferAlone) {
+    char buf[8] = "keep";
+    EXPECT_EQ(wyapi_get(nullptr, "Language", buf), WYAPI_ERR_STORE);
+    EXPECT_EQ(wyapi_get("GUI_Entry1", nullptr, buf), WYAPI_ERR_STORE);
+    EXPECT_STREQ(buf, "keep");
+    EXPECT_EQ(wyapi_get("GUI_Entry1", "Language", nullptr), WYAPI_ERR_STORE);
 }
 
 TEST(WyapiStub, DebugPrintFormatsToStandardOutput) {
     testing::internal::CaptureStdout();
-    wydbg_printf("%s: %08x %d\n", "romfile", 0xdeadbeefu, -3);
+    int n = wydbg_printf("%s: %08x %d\n", "romfile", 0xdeadbeefu, -3);
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "romfile: deadbeef -3\n");
+    EXPECT_EQ(n, 21);
 }
