@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "flashio.h"
 #include "mtdtool.h"
@@ -77,6 +78,12 @@ bool save_boot_image(const unsigned char *image)
     return ok;
 }
 
+// The tool's exit status for messages; -1 when it did not run to an exit.
+int exit_status(int status)
+{
+    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 } // namespace
 
 extern "C" int MRDread(unsigned char *buf)
@@ -115,17 +122,17 @@ extern "C" int MRDwrite(const unsigned char *record)
     if (!save_boot_image(image.get()))
         return 0;
 
-    int status = mtdtool::write_boot();
+    int status = exit_status(mtdtool::write_boot());
 
     // The tool's status proves nothing; only the flash itself does.
     unsigned char back[MRD_SIZE];
     if (!MRDread(back)) {
-        printf("MRDwrite: record could not be read back from %s (flash tool status %d)\n", kBootDev,
+        printf("MRDwrite: record could not be read back from %s (flash tool exit status %d)\n", kBootDev,
                status);
         return 0;
     }
     if (memcmp(back, record, MRD_SIZE) != 0) {
-        printf("MRDwrite: record read back from %s differs from the one written (flash tool status %d)\n",
+        printf("MRDwrite: record read back from %s differs from the one written (flash tool exit status %d)\n",
                kBootDev, status);
         return 0;
     }
