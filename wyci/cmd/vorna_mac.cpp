@@ -50,10 +50,12 @@ int ATWriteVornaMac(int n, char **p)
     printf("FeatureBit   : %02X\n", mrd[MRD_MAIN_FEATURE_BITS]);
     printf("MAC Number   : %02X\n", mrd[MRD_MAC_QUANTITY]);
 
-    if (!MRDwrite(mrd))
+    bool written = MRDwrite(mrd) == 1;
+    if (!written)
         ERROROut();
     atbt_set(0);
-    if (reboot)
+    // A reboot after a failed write would only take the error off the console.
+    if (reboot && written)
         ci_shell("reboot");
     return 0;
 }

@@ -215,6 +215,17 @@ TEST(Writers, RebootOnlyWhenAskedAndAfterWriteAndDisarm)
     }
 }
 
+TEST(Writers, NoRebootAfterAFailedWrite)
+{
+    simtest::Gateway gw;
+    replace_program(gw, "/userfs/bin/mtd", "exit 1\n");
+    ASSERT_EQ(wyci(gw, {"ATBT", "1"}), kOK);
+    std::string out = wyci(gw, {"ATWriteVornaMac", "0257590010A4", "1", "1", "0", "1"});
+    EXPECT_EQ(out.substr(out.size() - 7), "\nERROR\n");
+    EXPECT_EQ(gw.calls(), std::vector<std::string>{});
+    EXPECT_EQ(flag(gw), std::string(1, '\0'));
+}
+
 TEST(Writers, KeyOfSixteenHasNoTerminator)
 {
     simtest::Gateway gw("wpa_psk=oldkey");
