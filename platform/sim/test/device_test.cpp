@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <tuple>
 #include <sys/stat.h>
 
 namespace {
@@ -62,6 +65,42 @@ TEST(Device, TreeHoldsTheDirectoriesAndTheStandIns)
                      " > $WY_SYSROOT/dev/null"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(gw.read_file("/var/tmp/up.cfg"), "<ROMFILE></ROMFILE>");
+}
+
+TEST(Device, FirmwareTreesAreLayeredInOrder)
+{
+    simtest::Gateway gw;
+    const std::string a = gw.dir() + "/treeA", b = gw.dir() + "/treeB";
+    for (const auto &[tree, file, text] :
+         {std::tuple{a, "/userfs/bin/x", "a"}, {a, "/userfs/bin/y", "a"}, {b, "/userfs/bin/y", "b"},
+          {b, "/lib/z", "b"}}) {
+        mkdir(tree.c_str(), 0755);
+        mkdir((tree + "/userfs").c_str(), 0755);
+        mkdir((tree + "/userfs/bin").c_str(), 0755);
+        mkdir((tree + "/lib").c_str(), 0755);
+        std::ofstream(tree + file) << text;
+    }
+    auto slurp = [](const std::string &p) {
+        std::ifstream in(p);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    // By options, and by WY_FWROOT when no option is given.
+    const std::string d1 = gw.dir() + "/dev1", d2 = gw.dir() + "/dev2";
+    auto r = gw.gwsim({"create", d1, "--fwroot", a, "--fwroot", b});
+    ASSERT_EQ(r.status, 0) << r.err;
+    setenv("WY_FWROOT", (a + ":" + b).c_str(), 1);
+    r = gw.gwsim({"create", d2});
+    unsetenv("WY_FWROOT");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const auto &d : {d1, d2}) {
+        EXPECT_EQ(slurp(d + "/root/userfs/bin/x"), "a") << d;
+        EXPECT_EQ(slurp(d + "/root/userfs/bin/y"), "b") << d;
+        EXPECT_EQ(slurp(d + "/root/lib/z"), "b") << d;
+        EXPECT_FALSE(std::ifstream(d + "/root/userfs/bin/mtd")) << d;  // default tree not used
+    }
+    r = gw.gwsim({"create", d1});
+    EXPECT_NE(r.status, 0);  // never over an existing device
+    EXPECT_NE(r.err.find("already holds a device"), std::string::npos);
 }
 
 TEST(Run, SetsOnlyTheSystemRootAndPath)

@@ -64,6 +64,19 @@ TEST(CommandNode, AnswerFollowsTheLastWriteAndRepeatsUntilTheNext)
     EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "0\n");
 }
 
+TEST(CommandNode, RefusesAnOverlongLineAndKeepsThePreviousOne)
+{
+    simtest::Gateway gw;
+    gw.write_file("/proc/wysoc/wyci_cmd", "wyci ATBT 1");
+    int fd = open(gw.path("/proc/wysoc/wyci_cmd").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    std::string junk = "wyci ATLedTest " + std::string(5000, 'x');
+    EXPECT_EQ(write(fd, junk.data(), junk.size()), -1);
+    EXPECT_EQ(errno, EFBIG);
+    close(fd);
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "5\n");
+}
+
 TEST(CommandNode, WorksFromAShellInsideTheGateway)
 {
     simtest::Gateway gw;
