@@ -1,0 +1,508 @@
+// The compressed configuration file: a 40-byte text header, then blocks of
+// FastLZ level 1 (or stored bytes) behind 16-byte little-endian headers.
+#include "flashlib.h"
+#include "fastlz_private.h"
+#include "sysroot.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void *p) const { free(p); }
+};
+using HeapBytes = std::unique_ptr<uint8_t[], FreeDeleter>;
+
+struct FileCloser {
+    void operator()(FILE *f) const { fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+HeapBytes zalloc(size_t n)
+{
+    return HeapBytes(static_cast<uint8_t *>(calloc(n ? n : 1, 1)));
+}
+
+constexpr char kRomStart[] = "<ROMFILE>";
+constexpr uint32_t kRomStartLen = sizeof kRomStart - 1;
+constexpr char kRomEnd[] = "</ROMFILE>";
+constexpr uint32_t kRomEndLen = sizeof kRomEnd - 1;
+constexpr uint32_t kTagLen = sizeof CFG_COMPRESSED_TAG - 1;
+constexpr uint32_t kResultSize = 2 * CFG_BLOCK_SIZE;
+constexpr uint32_t kStoredBelow = 32;
+constexpr char kTmpCompress[] = "/tmp/tmp_compress";
+constexpr size_t kPathMax = 512;
+
+uint32_t get_le16(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
+}
+
+uint32_t get_le32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+void put_le16(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+void put_le32(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
+
+// Offset of the first `needle` within hay[0..hay_len), or -1.
+long find_text(const char *hay, uint32_t hay_len, const char *needle, uint32_t needle_len)
+{
+    if (hay_len < needle_len)
+        return -1;
+    for (uint32_t i = 0; i + needle_len <= hay_len; ++i)
+        if (hay[i] == needle[0] && memcmp(hay + i, needle, needle_len) == 0)
+            return long(i);
+    return -1;
+}
+
+bool is_space(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// atoi over p[0..n): white space, a sign, digits up to the first other byte.
+// Beyond the int range the value saturates, as strtol does on the gateway.
+int parse_int(const char *p, size_t n)
+{
+    size_t i = 0;
+    while (i < n && is_space(p[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (p[i] == '+' || p[i] == '-'))
+        negative = p[i++] == '-';
+    long long v = 0;
+    for (; i < n && p[i] >= '0' && p[i] <= '9'; ++i) {
+        v = v * 10 + (p[i] - '0');
+        if (v > INT_MAX) {
+            v = INT_MAX + 1LL;
+            break;
+        }
+    }
+    if (negative)
+        return v > INT_MAX ? INT_MIN : int(-v);
+    return v > INT_MAX ? INT_MAX : int(v);
+}
+
+// A work buffer of the decoder: grows (old one freed, new one zeroed) when a
+// block needs more than it holds, never shrinks.
+struct WorkBuffer {
+    HeapBytes data;
+    uint32_t size = 0;
+
+    bool reserve(uint32_t n)
+    {
+        if (n <= size)
+            return true;
+        data.reset();
+        size = 0;
+        data = zalloc(n);
+        if (!data)
+            return false;
+        size = n;
+        return true;
+    }
+};
+
+// Absolute paths are device paths and move under the system root; relative
+// ones are used as given.
+const char *host_path(char *out, size_t size, const char *path)
+{
+    if (path[0] == '/')
+        return wy_path(out, size, path);
+    if (strlen(path) >= size)
+        return nullptr;
+    strcpy(out, path);
+    return out;
+}
+
+bool write_all(FILE *f, const void *data, size_t n)
+{
+    return n == 0 || fwrite(data, 1, n, f) == n;
+}
+
+} // namespace
+
+extern "C" int isCompressedConfigFile(const char *buf)
+{
+    if (!buf)
+        return 0;
+    return strncmp(buf, CFG_COMPRESSED_TAG, kTagLen) == 0 ? 1 : 0;
+}
+
+extern "C" uint32_t vr_getCompressedConfigFileLength(const char *buf)
+{
+    char head[CFG_COMPRESSED_HEADER_SIZE];
+    memcpy(head, buf, sizeof head);
+    const char *gt = static_cast<const char *>(memchr(head, '>', sizeof head));
+    if (!gt)
+        return 0;
+    const char *digits = head + kTagLen;
+    int value = gt > digits ? parse_int(digits, size_t(gt - digits)) : 0;
+    if (value < 0 || value > CFG_MAX_STREAM_LEN) {
+        printf("Oversized length %d in compressed config file header\n", value);
+        return 0;
+    }
+    return uint32_t(value);
+}
+
+extern "C" uint32_t vr_parseRomFromBuffer(const char *buf, uint32_t size)
+{
+    if (!buf)
+        return 0;
+    // The text ends at the first NUL or at the end of what was read.
+    const void *nul = memchr(buf, '\0', size);
+    uint32_t text_len = nul ? uint32_t(static_cast<const char *>(nul) - buf) : size;
+    long end = find_text(buf, text_len, kRomEnd, kRomEndLen);
+    if (end >= 0 && text_len >= kRomStartLen && memcmp(buf, kRomStart, kRomStartLen) == 0)
+        return uint32_t(end) + kRomEndLen;
+    if (find_text(buf, text_len, kRomStart, kRomStartLen) >= 0)
+        printf("Current ROM file is not valid!\n");
+    return 0;
+}
+
+extern "C" uint32_t vr_getRealRom(const char *buf, uint32_t size)
+{
+    if (!buf) {
+        printf("Input ROM file buffer is NULL!\n");
+        return 0;
+    }
+    return vr_parseRomFromBuffer(buf, size);
+}
+
+extern "C" int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capacity)
+{
+    static const char kName[] = "compressCfgBufToBuf";
+    if (!len || (*len > 0 && (!src || !dst))) {
+        printf("%s: no buffer!\n", kName);
+        return -1;
+    }
+    HeapBytes block = zalloc(CFG_BLOCK_SIZE);
+    HeapBytes result = zalloc(kResultSize);
+    if (!block || !result) {
+        printf("%s: fastlz calloc compressed buffer fail!\n", kName);
+        return -1;
+    }
+    const uint8_t *in = reinterpret_cast<const uint8_t *>(src);
+    uint8_t *outp = reinterpret_cast<uint8_t *>(dst);
+    uint32_t remaining = *len;
+    uint32_t consumed = 0;
+    uint32_t out = 0;
+    while (remaining > 0) {
+        uint32_t block_len = remaining > CFG_BLOCK_SIZE ? CFG_BLOCK_SIZE : remaining;
+        memcpy(block.get(), in + consumed, block_len);
+        consumed += block_len;
+        remaining -= block_len;
+
+        uint32_t method = block_len < kStoredBelow ? CFG_METHOD_STORED : CFG_METHOD_FASTLZ;
+        const uint8_t *payload = block.get();
+        uint32_t payload_size = block_len;
+        if (method == CFG_METHOD_FASTLZ) {
+            payload = result.get();
+            payload_size = uint32_t(fastlz_compress(block.get(), int(block_len), result.get()));
+        }
+        uint32_t checksum = vr_adler32(1, payload, payload_size);
+
+        if (payload_size > capacity - out || CFG_BLOCK_HEADER_SIZE > capacity - out - payload_size) {
+            printf("Error: compressed stream does not fit its %u-byte buffer!\n", unsigned(capacity));
+            return -1;
+        }
+        uint8_t *h = outp + out;
+        put_le16(h, CFG_BLOCK_ID);
+        put_le16(h + 2, method);
+        put_le32(h + 4, payload_size);
+        put_le32(h + 8, checksum);
+        put_le32(h + 12, block_len);
+        out += CFG_BLOCK_HEADER_SIZE;
+        memcpy(outp + out, payload, payload_size);
+        out += payload_size;
+    }
+    *len = out;
+    return 0;
+}
+
+extern "C" int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t capacity)
+{
+    const uint8_t *s = reinterpret_cast<const uint8_t *>(stream);
+    uint8_t *outp = reinterpret_cast<uint8_t *>(dst);
+    const uint32_t stream_len = s ? *len : 0;
+    uint32_t pos = 0;
+    uint32_t out = 0;
+    uint32_t total = 0; // never above capacity, and never below out
+    WorkBuffer compressed;
+    WorkBuffer decoded;
+
+    while (pos < stream_len) {
+        if (stream_len - pos < CFG_BLOCK_HEADER_SIZE) {
+            printf("Error: block header at offset %u runs past the end of the stream. Stopped.\n",
+                   unsigned(pos));
+            break;
+        }
+        const uint8_t *h = s + pos;
+        uint32_t id = get_le16(h);
+        uint32_t method = get_le16(h + 2);
+        uint32_t payload_size = get_le32(h + 4);
+        uint32_t checksum = get_le32(h + 8);
+        uint32_t decoded_size = get_le32(h + 12);
+        pos += CFG_BLOCK_HEADER_SIZE;
+
+        if (id != CFG_BLOCK_ID)
+            continue;
+        if (method != CFG_METHOD_STORED && method != CFG_METHOD_FASTLZ) {
+            printf("Error: unknown compression method (%d)\n", int(method));
+            continue;
+        }
+        if (payload_size > stream_len - pos) {
+            printf("Error: block payload of %u bytes runs past the end of the stream. Stopped.\n",
+                   unsigned(payload_size));
+            break;
+        }
+        uint32_t out_size = method == CFG_METHOD_STORED ? payload_size : decoded_size;
+        if (out_size > capacity - total) {
+            printf("Error: block of %u decoded bytes does not fit the output. Skipped.\n",
+                   unsigned(out_size));
+            pos += payload_size;
+            continue;
+        }
+
+        if (method == CFG_METHOD_STORED) {
+            total += payload_size;
+            memcpy(outp + out, s + pos, payload_size);
+            uint32_t sum = vr_adler32(1, outp + out, payload_size);
+            pos += payload_size;
+            out += payload_size;
+            if (sum != checksum) {
+                printf("Error: checksum mismatch. Skipped.\n");
+                printf("case 0: Got %08lX Expecting %08lX\n", (unsigned long)sum, (unsigned long)checksum);
+            }
+            continue;
+        }
+
+        if (!compressed.reserve(payload_size)) {
+            printf("Error: compressed_buffer calloc fail. Skipped.\n");
+            pos += payload_size;
+            continue;
+        }
+        if (!decoded.reserve(decoded_size)) {
+            printf("Error: decompressed_buffer calloc fail. Skipped.\n");
+            pos += payload_size;
+            continue;
+        }
+        if (payload_size > 0)
+            memcpy(compressed.data.get(), s + pos, payload_size);
+        pos += payload_size;
+        uint32_t sum = vr_adler32(1, compressed.data.get(), payload_size);
+        total += decoded_size;
+        if (sum != checksum) {
+            printf("Error: checksum mismatch. Skipped.\n");
+            printf("case 1: Got %08lX Expecting %08lX\n", (unsigned long)sum, (unsigned long)checksum);
+            continue;
+        }
+        int got = 0;
+        if (payload_size <= INT_MAX && decoded_size <= INT_MAX)
+            got = fastlz_decompress(compressed.data.get(), int(payload_size), decoded.data.get(),
+                                    int(decoded_size));
+        if (uint32_t(got) != decoded_size) {
+            printf("Error: decompression failed. Skipped.\n");
+            continue;
+        }
+        if (decoded_size > 0)
+            memcpy(outp + out, decoded.data.get(), decoded_size);
+        out += decoded_size;
+    }
+    *len = total;
+    return 0;
+}
+
+extern "C" int vr_configFileLzDecoder(char **buf, uint32_t *len)
+{
+    static const char kName[] = "vr_configFileLzDecoder";
+    if (!buf || !*buf || !len) {
+        printf("%s: no buffer!\n", kName);
+        return -1;
+    }
+    uint32_t stream_len = vr_getCompressedConfigFileLength(*buf);
+    *len = stream_len;
+    // The header may claim up to 65536 stream bytes, but the caller's buffer
+    // is only known to hold 65536 bytes in all, header included.
+    const uint32_t readable = CFG_MAX_STREAM_LEN - CFG_COMPRESSED_HEADER_SIZE;
+    uint32_t given = stream_len < readable ? stream_len : readable;
+    uint32_t capacity = 5 * stream_len;
+    HeapBytes output = zalloc(capacity);
+    if (!output) {
+        printf("%s: fastlz calloc compressed buffer fail!\n", kName);
+        return -1;
+    }
+    uint32_t total = given;
+    decompressCfgBufToBuf(*buf + CFG_COMPRESSED_HEADER_SIZE, &total, reinterpret_cast<char *>(output.get()),
+                          capacity);
+    *len = total;
+    if (total > CFG_MAX_STREAM_LEN) {
+        char *grown = static_cast<char *>(realloc(*buf, total));
+        if (!grown) {
+            printf("Error: %s realloc fail!\n", kName);
+            return -1;
+        }
+        *buf = grown;
+    }
+    if (total > 0)
+        memcpy(*buf, output.get(), total);
+    return 0;
+}
+
+extern "C" int vr_configFileLzEncoder(char *buf, uint32_t *len)
+{
+    static const char kName[] = "vr_configFileLzEncoder";
+    if (!buf || !len) {
+        printf("%s: no buffer!\n", kName);
+        return -1;
+    }
+    const uint32_t n = *len;
+    // Room for the worst case, so that an incompressible input is measured
+    // and refused below instead of overrunning the work area.
+    uint64_t area = CFG_COMPRESSED_HEADER_SIZE + cfg_stream_bound(n);
+    HeapBytes work = area <= UINT32_MAX ? zalloc(size_t(area)) : nullptr;
+    if (!work) {
+        printf("%s: fastlz calloc compressed buffer fail!\n", kName);
+        return -1;
+    }
+    uint32_t stream_len = n;
+    if (compressCfgBufToBuf(buf, reinterpret_cast<char *>(work.get()) + CFG_COMPRESSED_HEADER_SIZE, &stream_len,
+                            uint32_t(area - CFG_COMPRESSED_HEADER_SIZE)) != 0) {
+        printf("Error: compressCfgBufToBuf fail!\n");
+        return -1;
+    }
+    printf("compressed len = %d, uncompressed len = %d\n", int(stream_len), int(n));
+    snprintf(reinterpret_cast<char *>(work.get()), CFG_COMPRESSED_HEADER_SIZE, "%s%d>", CFG_COMPRESSED_TAG,
+             int(stream_len));
+    uint64_t file_len = uint64_t(stream_len) + CFG_COMPRESSED_HEADER_SIZE;
+    if (n < file_len) {
+        printf("Error: input buffer is not enough!\n");
+        return -1;
+    }
+    memset(buf, 0, n);
+    memcpy(buf, work.get(), size_t(file_len));
+    *len = stream_len;
+    return 0;
+}
+
+extern "C" int vr_compressCfgBufferToFile(char *outPath, char *buf, uint32_t *len)
+{
+    static const char kName[] = "vr_compressCfgBufferToFile";
+    if (vr_configFileLzEncoder(buf, len) != 0) {
+        printf("%s: lz encode error!\n", kName);
+        return 0;
+    }
+    char path[kPathMax];
+    File f(wy_path(path, sizeof path, kTmpCompress) ? fopen(path, "w") : nullptr);
+    if (!f) {
+        printf("%s: open file %s error!\n", kName, kTmpCompress);
+        return 0;
+    }
+    bool written = write_all(f.get(), buf, size_t(*len) + CFG_COMPRESSED_HEADER_SIZE);
+    if (fclose(f.release()) != 0)
+        written = false;
+    if (!written) {
+        printf("%s: write file %s error!\n", kName, kTmpCompress);
+        return 0;
+    }
+    if (outPath)
+        memcpy(outPath, kTmpCompress, sizeof kTmpCompress);
+    return 1;
+}
+
+extern "C" int compressCfgFileToFile(int unused, const char *inPath, const char *outPath)
+{
+    (void)unused;
+    if (!inPath || !outPath) {
+        printf("Error: no file name. Aborted.\n\n");
+        return -1;
+    }
+    HeapBytes output = zalloc(CFG_MAX_STREAM_LEN);
+    if (!output) {
+        printf("compressCfgFileToFile: fastlz calloc compressed buffer fail!\n");
+        return -1;
+    }
+    char in_path[kPathMax];
+    char out_path[kPathMax];
+    struct stat st;
+    if (!host_path(in_path, sizeof in_path, inPath) || stat(in_path, &st) != 0 || !S_ISREG(st.st_mode) ||
+        uint64_t(st.st_size) > UINT32_MAX) {
+        printf("Error: stat error.\n");
+        return -1;
+    }
+    uint32_t size = uint32_t(st.st_size);
+    File in(fopen(in_path, "rb"));
+    if (!in) {
+        printf("Error: could not open %s. Aborted.\n\n", inPath);
+        return -1;
+    }
+    HeapBytes input = zalloc(size);
+    if (!input) {
+        printf("compressCfgFileToFile: calloc input buffer fail!\n");
+        return -1;
+    }
+    printf("intput file size = %u\n", unsigned(size));
+    if (size > 0 && fread(input.get(), 1, size, in.get()) != size) {
+        printf("Error: could not read %s. Aborted.\n\n", inPath);
+        return -1;
+    }
+    in.reset();
+
+    uint32_t stream_len = size;
+    int result = compressCfgBufToBuf(reinterpret_cast<const char *>(input.get()),
+                                     reinterpret_cast<char *>(output.get()), &stream_len, CFG_MAX_STREAM_LEN);
+    if (result != 0) {
+        printf("Error: could not compress %s into %u bytes. Aborted.\n\n", inPath, unsigned(CFG_MAX_STREAM_LEN));
+        return -1;
+    }
+    printf("output len = %u\n", unsigned(stream_len));
+
+    // O_EXCL: an existing file is refused even if it appears after a check.
+    errno = 0;
+    int fd = host_path(out_path, sizeof out_path, outPath) ? open(out_path, O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
+    if (fd < 0) {
+        if (errno == EEXIST)
+            printf("Error: file %s already exists. Aborted.\n\n", outPath);
+        else
+            printf("Error: could not create %s. Aborted.\n\n", outPath);
+        return -1;
+    }
+    File out(fdopen(fd, "wb"));
+    if (!out) {
+        close(fd);
+        unlink(out_path);
+        printf("Error: could not create %s. Aborted.\n\n", outPath);
+        return -1;
+    }
+    bool written = write_all(out.get(), output.get(), stream_len);
+    if (fclose(out.release()) != 0)
+        written = false;
+    if (!written) {
+        unlink(out_path);
+        printf("Error: could not write %s. Aborted.\n\n", outPath);
+        return -1;
+    }
+    return result;
+}
