@@ -22,7 +22,7 @@ CGI_BUDGET = 16 * KIB
 OTHER_BUDGET = 64 * KIB
 BASE_NEEDS = {"libc.so.6", "ld.so.1"}
 STORE_LIB = "libwyapi.so.1"
-STORE_USERS = {"wyci", "idle_stub"}  # besides everything under userfs/cgi-bin
+STORE_USERS = {"wyci", "idle_stub", "fwrule_action", "fwservice_action"}  # and all of userfs/cgi-bin
 
 ET_REL, ET_EXEC, ET_DYN = 1, 2, 3
 EM_MIPS = 8
