@@ -7,6 +7,10 @@
 #ifndef BR_V6SNOOP_H
 #define BR_V6SNOOP_H
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 struct sk_buff;
 struct net_device;
 struct net_bridge;
@@ -47,5 +51,9 @@ static inline struct net_device *br_v6snoop_port_dev(const struct net_bridge_por
 {
 	return ((const struct br_v6snoop_port_head *)(const void *)p)->dev;
 }
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

@@ -5,6 +5,10 @@
 #ifndef V6SNOOP_H
 #define V6SNOOP_H
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define MLDSNOOP_DEFAULT_AGE 15000 /* ticks: 150 s at HZ 100 */
 #define MLDSNOOP_SCAN_TICKS 1000   /* ageing scan every 10 s */
 #define MLDSNOOP_DEFAULT_MAX 1024  /* default bound of the table */
@@ -50,5 +54,9 @@ int br_v6snoop_deliver(struct sk_buff *skb, void *arg, const unsigned char *dest
 
 int br_mldsnoop_init(void);
 void br_mldsnoop_exit(void);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

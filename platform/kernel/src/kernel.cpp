@@ -15,10 +15,6 @@
 #include <vector>
 
 extern "C" {
-#include "br_v6snoop.h"
-}
-
-extern "C" {
 volatile unsigned long jiffies;
 
 int (*br_v6snoop_forward_hook)(struct sk_buff *, void *, const unsigned char *);

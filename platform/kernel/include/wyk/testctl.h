@@ -7,6 +7,8 @@
 
 #include <wyk/kernel.h>
 
+#include "br_v6snoop.h" /* the bridge's hooks, which the stand-in defines */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
