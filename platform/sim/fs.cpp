@@ -273,6 +273,49 @@ int dev_ioctl(const char *, unsigned int cmd, void *, fuse_file_info *fi, unsign
     return 0;
 }
 
+// The MEMGETINFO answer as text, for callers that cannot issue the ioctl
+// (qemu-user does not translate MTD requests): "type=3 flags=3072 ...".
+constexpr const char *kMtdInfoXattr = "user.gwsim.mtdinfo";
+
+std::string mtd_info_text(const Partition &p)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "type=%u flags=%u size=%u erasesize=%u writesize=1 oobsize=0",
+                  static_cast<unsigned>(MTD_NORFLASH), static_cast<unsigned>(MTD_CAP_NORFLASH),
+                  p.size, kEraseSize);
+    return text;
+}
+
+int reply_xattr(const std::string &value, char *out, size_t size)
+{
+    if (size == 0)
+        return static_cast<int>(value.size());
+    if (size < value.size())
+        return -ERANGE;
+    std::memcpy(out, value.data(), value.size());
+    return static_cast<int>(value.size());
+}
+
+int dev_getxattr(const char *path, const char *name, char *value, size_t size)
+{
+    long n = dev_node(path);
+    if (n < 0)
+        return -ENOENT;
+    if (n == static_cast<long>(kNullHandle) || std::strcmp(name, kMtdInfoXattr) != 0)
+        return -ENODATA;
+    return reply_xattr(mtd_info_text(kPartitions[n]), value, size);
+}
+
+int dev_listxattr(const char *path, char *list, size_t size)
+{
+    long n = dev_node(path);
+    if (n < 0)
+        return -ENOENT;
+    if (n == static_cast<long>(kNullHandle))
+        return 0;
+    return reply_xattr(std::string(kMtdInfoXattr) + '\0', list, size);
+}
+
 // ---- the daemon --------------------------------------------------------------
 
 void *keep_private(fuse_conn_info *, fuse_config *cfg)
@@ -307,6 +350,8 @@ fuse_operations dev_ops()
     ops.write = dev_write;
     ops.truncate = dev_truncate;
     ops.ioctl = dev_ioctl;
+    ops.getxattr = dev_getxattr;
+    ops.listxattr = dev_listxattr;
     return ops;
 }
 

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/xattr.h>
 #include <mtd/mtd-user.h>
 #include <unistd.h>
 
@@ -129,6 +130,19 @@ TEST(MtdDevices, AnswerMemGetInfoWithTheGeometry)
         EXPECT_EQ(ioctl(fd, MEMERASE, nullptr), -1) << c.dev;  // only the info request
         close(fd);
     }
+}
+
+TEST(MtdDevices, OfferTheGeometryAsTextForEmulatedCallers)
+{
+    simtest::Gateway gw;
+    char buf[128] = {};
+    ssize_t n = getxattr(gw.path("/dev/mtd2").c_str(), "user.gwsim.mtdinfo", buf, sizeof buf);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)),
+              "type=3 flags=3072 size=8126464 erasesize=65536 writesize=1 oobsize=0");
+    EXPECT_EQ(getxattr(gw.path("/dev/mtd2").c_str(), "user.other", buf, sizeof buf), -1);
+    EXPECT_EQ(getxattr(gw.path("/dev/mtd2").c_str(), "user.gwsim.mtdinfo", buf, 4), -1);
+    EXPECT_EQ(errno, ERANGE);
 }
 
 // Reads `n` bytes at `off` of a device with lseek + read, as wyci does.
