@@ -184,7 +184,8 @@ int main(int argc, char **argv)
     const char *index_text = argv[2];
     State s;
     start_up(s);
-    long p = parse_number(index_text, -kCounterMax, kCounterMax);
+    // Beyond the counters' range no entry can take part; the bounds keep i + 1 in range.
+    long p = parse_number(index_text, -1, kCounterMax + 1);
     if (strcmp(action, "Add") == 0)
         do_add(s, p);
     else if (strcmp(action, "Delete") == 0)
