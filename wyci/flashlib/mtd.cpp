@@ -36,11 +36,9 @@ bool find_mtd_device(const char *name, char *dev, size_t dev_size)
     char line[kLineMax];
     // The last byte tells a filled buffer from a short line, NUL bytes inside
     // the line notwithstanding.
-    line[kLineMax - 1] = 1;
-    while (fgets(line, sizeof line, f.get())) {
+    for (line[kLineMax - 1] = 1; fgets(line, sizeof line, f.get()); line[kLineMax - 1] = 1) {
         if (line[kLineMax - 1] == '\0' && line[kLineMax - 2] != '\n')
             skip_rest_of_line(f.get());
-        line[kLineMax - 1] = 1;
         int number;
         if (!flashio::mtd_line_number(line, &number) || !strstr(line, name))
             continue;

@@ -1,5 +1,5 @@
 // vr_open_mtd on a hostile /proc/mtd: the first input byte picks the name to
-// look for, the rest is the file. Whatever opens must be one of the devices.
+// look for, the second pads the first line, the rest is the file. Whatever opens must be one of the devices.
 #include <fcntl.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -52,8 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setup();
     if (size == 0)
         return 0;
+    if (size < 2)
+        return 0;
     const char *name = names[data[0] % (sizeof names / sizeof names[0])];
-    put("/proc/mtd", data + 1, size - 1);
+    // The second byte pads the first line, so that lines around and beyond
+    // the line limit are reached with short inputs.
+    std::string text = "mtd1: " + std::string(static_cast<size_t>(data[1]) * 24, 'a');
+    text.append(reinterpret_cast<const char *>(data + 2), size - 2);
+    put("/proc/mtd", text.data(), text.size());
     int fd = vr_open_mtd(name, O_RDONLY);
     if (fd >= 0) {
         char c = 0;
