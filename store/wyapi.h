@@ -6,6 +6,7 @@
 //   the first a letter;
 //   values: 0 to WYAPI_VALUE_MAX bytes of any byte but NUL. "N/A" and "" are
 //   ordinary values; callers give them the meaning "not set".
+//   the store file: at most 8 MiB; a larger one counts as unreadable.
 //
 // Not thread-safe: each process is one thread. Processes may use the store at
 // once: every set and unset is atomic and durable on its own.

@@ -144,7 +144,7 @@ TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
     base["Kill_Entry"] = {{"v", "old"}};
     root.write_store(base);
 
-    int saw_old = 0, saw_new = 0;
+    int saw_old = 0, saw_new = 0, mid_write = 0;
     unsigned seed = 12345;
     for (int round = 0; round < 25; ++round) {
         std::string next = "new" + std::to_string(round);
@@ -159,6 +159,8 @@ TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
         kill(pid, SIGKILL);
         EXPECT_EQ(wait_status(pid), 128 + SIGKILL);
 
+        // A temporary file left behind: the kill came before the rename.
+        mid_write += root.exists("/tmp/var/romfile.cfg.tmp");
         bool ok = false;
         Store s = root.read_store(&ok);
         ASSERT_TRUE(ok) << "round " << round;
@@ -173,4 +175,8 @@ TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
     }
     RecordProperty("saw_old", saw_old);
     RecordProperty("saw_new", saw_new);
+    RecordProperty("killed_mid_write", mid_write);
+    // Otherwise no kill came between the temporary file and the rename, and
+    // the check above proved little.
+    EXPECT_GT(mid_write, 0);
 }
