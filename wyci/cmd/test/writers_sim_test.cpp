@@ -142,9 +142,6 @@ TEST(Writers, InterlockOrder)
     EXPECT_EQ(wyci(gw, {"ATWriteVornaMac"}), "Open file error!!\n\nERROR\n" + kForbidden);
     EXPECT_EQ(wyci(gw, {"ATBT"}), kOK);
     EXPECT_EQ(wyci(gw, {"ATWriteWpaPsk", "a", "b"}), kForbidden);
-    // The boot MAC writer does not consult the arm flag.
-    EXPECT_EQ(wyci(gw, {"ATWriteBootMac", "0257590010A8"}), "new mac addr = 2:57:59:0:10:a8:\b\n");
-    EXPECT_EQ(flag(gw), std::string(1, '\0'));
 }
 
 TEST(Writers, MacTextOf14UsesTheMiddle)
@@ -265,6 +262,18 @@ TEST(BootMacIoctl, PatchesTheAddressOnly)
     EXPECT_EQ(diff(boot(gw), expect), std::vector<uint32_t>{});
     EXPECT_EQ(tool_calls(gw), std::vector<std::string>{"mtd -rf write /tmp/boot.bin bootloader"});
     EXPECT_EQ(flag(gw), "(none)");
+}
+
+TEST(BootMacIoctl, IgnoresTheArmFlag)
+{
+    simtest::Gateway gw;
+    WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd0"));
+    EXPECT_EQ(wyci(gw, {"ATBT"}), kOK);
+    EXPECT_EQ(wyci(gw, {"ATWriteBootMac", "0257590010A8"}), "new mac addr = 2:57:59:0:10:a8:\b\n");
+    EXPECT_EQ(flag(gw), std::string(1, '\0'));
+    const Bytes rec = mrd(gw);
+    EXPECT_EQ(Bytes(rec.begin() + MRD_FIRST_MAC, rec.begin() + MRD_FIRST_MAC + 6),
+              (Bytes{0x02, 0x57, 0x59, 0x00, 0x10, 0xA8}));
 }
 
 // A copy that is not the whole partition must never reach the flash tool: it
