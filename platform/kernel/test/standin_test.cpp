@@ -62,6 +62,8 @@ TEST_F(Kernel, TimerMisuseIsReported)
     init_timer(&u);
     mod_timer(&u, jiffies + 1);
     EXPECT_NE(std::string(wyk_fault_text()).find("without a function"), std::string::npos);
+    del_timer(&t);
+    del_timer(&u);
 }
 
 struct Obj {
