@@ -60,22 +60,25 @@ bool save_boot_image(const unsigned char *image)
         what = "close";
         err = errno;
     }
-    if (ok) {
-        struct stat st;
-        if (stat(path, &st) != 0 || st.st_size != BOOT_IMAGE_SIZE) {
-            ok = false;
-            what = "size check";
-            err = errno;
-            if (stat(path, &st) == 0)
-                err = EIO;
-        }
-    }
     if (!ok) {
         printf("MRDwrite: %s of %s failed (%s); bootloader not written\n", what, kBootFile,
                strerror(err));
         remove_boot_file(path);
+        return false;
     }
-    return ok;
+    struct stat st;
+    if (stat(path, &st) != 0) {
+        printf("MRDwrite: %s missing after writing (%s); bootloader not written\n", kBootFile,
+               strerror(errno));
+        return false;
+    }
+    if (st.st_size != BOOT_IMAGE_SIZE) {
+        printf("MRDwrite: %s holds %lld of %d bytes; bootloader not written\n", kBootFile,
+               static_cast<long long>(st.st_size), BOOT_IMAGE_SIZE);
+        remove_boot_file(path);
+        return false;
+    }
+    return true;
 }
 
 // The tool's exit status for messages; -1 when it did not run to an exit.

@@ -134,6 +134,9 @@ TEST_F(NodeFile, LineIsWrittenWholeWithoutNewline)
     EXPECT_EQ(get("/proc/wysoc/wyci_cmd"), "wyci version now");
     EXPECT_EQ(run_main({"wyci"}), "");
     EXPECT_EQ(get("/proc/wysoc/wyci_cmd"), "wyci");
+    // No program name: an empty line, read back as an empty answer.
+    EXPECT_EQ(run_main({"/"}), "");
+    EXPECT_EQ(get("/proc/wysoc/wyci_cmd"), "");
 }
 
 TEST_F(NodeFile, OverlongLineIsRefusedAndNotSent)
