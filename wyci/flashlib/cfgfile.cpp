@@ -153,6 +153,8 @@ extern "C" int isCompressedConfigFile(const char *buf)
 
 extern "C" uint32_t vr_getCompressedConfigFileLength(const char *buf)
 {
+    if (!buf)
+        return 0;
     char head[CFG_COMPRESSED_HEADER_SIZE];
     memcpy(head, buf, sizeof head);
     const char *gt = static_cast<const char *>(memchr(head, '>', sizeof head));
@@ -288,7 +290,8 @@ extern "C" int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *ds
 
         if (method == CFG_METHOD_STORED) {
             total += payload_size;
-            memcpy(outp + out, s + pos, payload_size);
+            if (payload_size > 0)
+                memcpy(outp + out, s + pos, payload_size);
             uint32_t sum = vr_adler32(1, outp + out, payload_size);
             pos += payload_size;
             out += payload_size;

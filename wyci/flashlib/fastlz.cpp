@@ -105,25 +105,37 @@ void find_candidates(const uint8_t *in, uint32_t n, uint32_t begin, uint32_t end
     }
 }
 
+// Shortest path from the segment's end back to its start. Literal runs: the
+// cheapest run from k ends at the j in (k, k + 32] with the least j + cost[j],
+// kept in a sliding-window minimum. Matches: all short lengths, and the 32
+// longest of the long ones (one cost for 9 to 264 bytes, so a shorter long
+// match pays only when it lands on a much cheaper position, which is rare).
 void plan_segment(uint32_t size, Segment &seg)
 {
+    constexpr uint32_t kLongTries = 32;
+    constexpr uint32_t kRing = 64; // holds the at most 32 window entries
+    uint32_t window[kRing];
+    uint32_t head = 0, tail = 0; // entries window[head..tail), j decreasing, j + cost[j] increasing
     seg.cost[size] = 0;
     for (uint32_t k = size; k-- > 0;) {
-        uint32_t best = UINT32_MAX;
-        uint16_t step = 0;
-        for (uint32_t len = seg.longest[k]; len >= kMinMatch; --len) {
+        const uint32_t j = k + 1;
+        while (tail != head && window[(tail - 1) % kRing] + seg.cost[window[(tail - 1) % kRing]] >= j + seg.cost[j])
+            --tail;
+        window[tail++ % kRing] = j;
+        if (window[head % kRing] > k + kMaxLiteralRun)
+            ++head;
+        const uint32_t run_end = window[head % kRing];
+        uint32_t best = 1 + (run_end - k) + seg.cost[run_end];
+        uint16_t step = uint16_t(run_end - k);
+
+        const uint32_t longest = seg.longest[k];
+        for (uint32_t len = longest; len >= kMinMatch;) {
             uint32_t c = match_cost(len) + seg.cost[k + len];
             if (c < best) {
                 best = c;
                 step = uint16_t(kStepMatch | len);
             }
-        }
-        for (uint32_t run = 1; run <= kMaxLiteralRun && k + run <= size; ++run) {
-            uint32_t c = 1 + run + seg.cost[k + run];
-            if (c < best) {
-                best = c;
-                step = uint16_t(run);
-            }
+            len = (len > kMaxShortMatch && len + kLongTries <= longest) ? kMaxShortMatch : len - 1;
         }
         seg.cost[k] = best;
         seg.step[k] = step;

@@ -1,0 +1,45 @@
+// vr_configFileLzDecoder on a 64 KiB reader buffer that holds the
+// "<compressed len=" tag followed by hostile bytes.
+#include "flashlib.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+void check(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    if (!freopen("/dev/null", "w", stdout))
+        return 0;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const size_t kBuf = 65536;
+    const size_t kTag = sizeof CFG_COMPRESSED_TAG - 1;
+    if (size > kBuf - kTag)
+        return 0;
+    char *buf = static_cast<char *>(calloc(kBuf, 1));
+    if (!buf)
+        return 0;
+    memcpy(buf, CFG_COMPRESSED_TAG, kTag);
+    if (size)
+        memcpy(buf + kTag, data, size);
+    uint32_t claimed = vr_getCompressedConfigFileLength(buf);
+    uint32_t len = 0;
+    if (vr_configFileLzDecoder(&buf, &len) == 0)
+        check(len <= 5 * claimed);
+    free(buf);
+    return 0;
+}
