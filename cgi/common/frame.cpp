@@ -20,13 +20,6 @@ void frame_head_a()
           stdout);
 }
 
-void frame_head_short(const char *css)
-{
-    html_out("<html><head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"
-             "<link rel=\"stylesheet\" href=\"%s\" type=\"text/css\">\n",
-             css);
-}
-
 void frame_style_block()
 {
     fputs("<style type=\"text/css\">\n"

@@ -17,8 +17,6 @@ struct SpanText {
 void frame_header();
 // Head block A's meta line with "/control.css", ending in a line feed.
 void frame_head_a();
-// The short meta line, followed by the stylesheet link to `css` and a line feed.
-void frame_head_short(const char *css);
 // The ".main" style block of head block A.
 void frame_style_block();
 // "</head>".

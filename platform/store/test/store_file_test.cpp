@@ -193,6 +193,23 @@ TEST(StoreFile, UnreadableFileFailsReadsAndIsNeverOverwritten)
     EXPECT_EQ(get("A_Entry", "x"), "3");
 }
 
+TEST(StoreFile, OverlongValueOrFileWrittenByOtherMeansIsNotRead)
+{
+    TempRoot root;
+    root.write_store_text("<ROMFILE><A_Entry big=\"" + std::string(WYAPI_VALUE_MAX + 1, 'b') +
+                          "\" ok=\"1\"/></ROMFILE>");
+    int rc = 0;
+    EXPECT_EQ(get("A_Entry", "big", &rc), WYAPI_NO_ATTR);
+    EXPECT_EQ(rc, WYAPI_ERR_VALUE);
+    EXPECT_EQ(get("A_Entry", "ok", &rc), "1");
+
+    std::string huge = "<ROMFILE><A_Entry ok=\"2\"/>" + std::string(8 << 20, ' ') + "</ROMFILE>";
+    root.write_store_text(huge);
+    EXPECT_EQ(get("A_Entry", "ok", &rc), WYAPI_NO_NODE);
+    EXPECT_EQ(rc, WYAPI_ERR_STORE);
+    EXPECT_EQ(wyapi_set("A_Entry", "ok", "3"), WYAPI_ERR_STORE);
+}
+
 TEST(StoreFile, ChangesByOthersAreSeen)
 {
     TempRoot root;
