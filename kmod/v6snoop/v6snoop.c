@@ -36,6 +36,7 @@ static int mldsnoop_full;
 #define V6S_MLD2_REPORT 143
 #define V6S_MLD2_RECORD_LEN 20
 #define V6S_ADDR_LEN 16
+#define V6S_SERVED_FAST 16 /* member ports remembered per frame before rescanning */
 
 static int mac_equal(const u8 *a, const u8 *b)
 {
@@ -248,17 +249,45 @@ void mld_group_to_mac(const u8 *address, u8 *out)
 	memcpy(out + 2, address + 12, 4);
 }
 
+/* Whether an entry ahead of `upto` already sent this group to `port`. */
+static int mldsnoop_port_served(const struct mldsnoop_entry *upto,
+				const struct net_bridge_port *port, const u8 *group)
+{
+	const struct mldsnoop_entry *e;
+
+	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
+		if (e == upto)
+			break;
+		if (e->port == port && mac_equal(e->group, group))
+			return 1;
+	}
+	return 0;
+}
+
+/* One copy per member port: two listeners behind one port must not each
+ * bring that port a copy of every datagram. */
 int br_mldsnoop_send(struct sk_buff *skb, const u8 *group, int forward)
 {
+	const struct net_bridge_port *served[V6S_SERVED_FAST];
 	struct mldsnoop_entry *e;
 	struct sk_buff *copy;
-	int matched = 0, result = 1;
+	unsigned int nserved = 0, i;
+	int matched = 0, dup, result = 1;
 
 	rcu_read_lock();
 	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
 		if (!e->port || !mac_equal(e->group, group))
 			continue;
 		matched = 1;
+		dup = 0;
+		for (i = 0; i < nserved && !dup; i++)
+			dup = served[i] == e->port;
+		if (!dup && nserved == V6S_SERVED_FAST)
+			dup = mldsnoop_port_served(e, e->port, group);
+		if (dup)
+			continue;
+		if (nserved < V6S_SERVED_FAST)
+			served[nserved++] = e->port;
 		copy = skb_clone(skb, GFP_ATOMIC);
 		if (!copy) {
 			result = 0;
