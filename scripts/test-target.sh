@@ -106,13 +106,14 @@ step "tests done in $(( $(date +%s) - start )) s since the stage began"
 # The check is shown to refuse what it must before it judges the firmware.
 footprint_selftest() {
   local t=$cross/footprint-selftest
-  rm -rf "$t" && mkdir -p "$t/ok/userfs/cgi-bin" "$t/cxx/userfs/bin" "$t/big/userfs/cgi-bin"
+  rm -rf "$t" && mkdir -p "$t/ok/userfs/cgi-bin" "$t/cxx/userfs/bin" "$t/big/userfs/cgi-bin" "$t/host/userfs/bin"
   printf 'int main(void) { return 0; }\n' >"$t/small.c"
   printf '#include <string>\nint main(int c, char **v) { std::string s(v[0]); return (int)s.size() + c; }\n' >"$t/cxx.cpp"
   printf 'const unsigned char page[20000] = {1};\nint main(int c, char **v) { return page[c] + v[0][0]; }\n' >"$t/big.c"
   $triple-gcc -Os -o "$t/ok/userfs/cgi-bin/ok_page" "$t/small.c"
   $triple-g++ -Os -o "$t/cxx/userfs/bin/cxx_dynamic" "$t/cxx.cpp"
   $triple-gcc -Os -o "$t/big/userfs/cgi-bin/big_page" "$t/big.c"
+  gcc -Os -o "$t/host/userfs/bin/host_program" "$t/small.c"
   python3 scripts/footprint.py "$t/ok" >"$t/ok.out" \
     || { cat "$t/ok.out"; echo "footprint self-test: a small C page was refused" >&2; return 1; }
   if python3 scripts/footprint.py "$t/cxx" >"$t/cxx.out" || ! grep -q 'needs libstdc++.so.6' "$t/cxx.out"; then
@@ -120,6 +121,9 @@ footprint_selftest() {
   fi
   if python3 scripts/footprint.py "$t/big" >"$t/big.out" || ! grep -q 'over budget' "$t/big.out"; then
     cat "$t/big.out"; echo "footprint self-test: a 20 KB CGI page passed" >&2; return 1
+  fi
+  if python3 scripts/footprint.py "$t/host" >"$t/host.out" || ! grep -q 'not a 32-bit big-endian MIPS' "$t/host.out"; then
+    cat "$t/host.out"; echo "footprint self-test: a host program passed" >&2; return 1
   fi
 }
 step "footprint check self-test"
