@@ -266,7 +266,7 @@ TEST_F(Hooks, OneCopyPerPortOnAWideBridge)
     std::vector<Port> wide(20);
     const Addr g = ip6("ff0e::1:5");
     for (size_t i = 0; i < wide.size(); i++) {
-        std::snprintf(wide[i].dev.name, IFNAMSIZ, "wl%zu", i);
+        std::snprintf(wide[i].dev.name, IFNAMSIZ, "wl%u", unsigned(i % 100));
         wide[i].port.dev = &wide[i].dev;
         ASSERT_EQ(br_mldsnoop_add(&wide[i].port, group_mac(g).data(), kHostA.data()), 1);
         ASSERT_EQ(br_mldsnoop_add(&wide[i].port, group_mac(g).data(), kHostB.data()), 1);
