@@ -37,35 +37,35 @@ bool is_flag(char c)
     return c == '-' || c == '+' || c == ' ' || c == '0' || c == '#';
 }
 
-// Prints one integer conversion `spec` (e.g. "%05lu") of length class `len`.
-void put_int(FILE *f, const char *spec, char conv, int len, va_list *ap)
+// Prints one integer conversion `directive` (e.g. "%05lu") of length class `len`.
+void put_int(FILE *f, const char *directive, char conv, int len, va_list *ap)
 {
     bool is_signed = conv == 'd' || conv == 'i';
     if (conv == 'c') {
-        fprintf(f, spec, va_arg(*ap, int));
+        fprintf(f, directive, va_arg(*ap, int));
         return;
     }
     switch (len) {
     case 2:
         if (is_signed)
-            fprintf(f, spec, va_arg(*ap, long long));
+            fprintf(f, directive, va_arg(*ap, long long));
         else
-            fprintf(f, spec, va_arg(*ap, unsigned long long));
+            fprintf(f, directive, va_arg(*ap, unsigned long long));
         break;
     case 1:
         if (is_signed)
-            fprintf(f, spec, va_arg(*ap, long));
+            fprintf(f, directive, va_arg(*ap, long));
         else
-            fprintf(f, spec, va_arg(*ap, unsigned long));
+            fprintf(f, directive, va_arg(*ap, unsigned long));
         break;
     case 3:
-        fprintf(f, spec, va_arg(*ap, size_t));
+        fprintf(f, directive, va_arg(*ap, size_t));
         break;
     default:
         if (is_signed)
-            fprintf(f, spec, va_arg(*ap, int));
+            fprintf(f, directive, va_arg(*ap, int));
         else
-            fprintf(f, spec, va_arg(*ap, unsigned));
+            fprintf(f, directive, va_arg(*ap, unsigned));
         break;
     }
 }
@@ -127,17 +127,17 @@ void out_vformat(FILE *f, Esc esc, const char *fmt, va_list ap_in)
             ++q;
         }
         char conv = *q;
-        char spec[32];
-        size_t spec_len = static_cast<size_t>(q - pct) + 1;
+        char directive[32];
+        size_t directive_len = static_cast<size_t>(q - pct) + 1;
         if (conv == 's') {
             out_escaped(f, esc, va_arg(ap, const char *));
-        } else if (conv && strchr("diuxXc", conv) && spec_len < sizeof spec) {
-            memcpy(spec, pct, spec_len);
-            spec[spec_len] = '\0';
-            put_int(f, spec, conv, len, &ap);
+        } else if (conv && strchr("diuxXc", conv) && directive_len < sizeof directive) {
+            memcpy(directive, pct, directive_len);
+            directive[directive_len] = '\0';
+            put_int(f, directive, conv, len, &ap);
         } else {
             // Not a conversion this printer knows: print it as it stands.
-            fwrite(pct, 1, conv ? spec_len : spec_len - 1, f);
+            fwrite(pct, 1, conv ? directive_len : directive_len - 1, f);
         }
         p = conv ? q + 1 : q;
     }
