@@ -501,9 +501,15 @@ int serve_device(const DevicePaths &d, pid_t owner)
     for (int i = 0; i < 2; ++i)
         if (loops[i].joinable())
             loops[i].join();
-    for (auto &m : mounts)
-        if (m.f)
-            fuse_destroy(m.f);
+    for (auto &m : mounts) {
+        if (!m.f)
+            continue;
+        // Already unmounted: this only closes the session (the kernel reports it
+        // gone) and frees what fuse_mount kept.
+        if (m.mounted)
+            fuse_unmount(m.f);
+        fuse_destroy(m.f);
+    }
     std::fprintf(stderr, "gwsim: stopped\n");
     return up ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -179,6 +180,13 @@ TEST(MtdDevices, ReadAndSeekThePartitionBytes)
         EXPECT_EQ(read_at(dev, sizes[i] - 2, 16, got), (std::vector<uint8_t>{0xB0, last})) << dev;
         read_at(dev, sizes[i], 16, got);
         EXPECT_EQ(got, 0) << dev;
+    }
+    // One read() delivers a whole partition or block, as wyci's readers expect.
+    for (const auto &[dev, off, n] : {std::tuple{"/dev/mtd0", 0, 0x20000}, {"/dev/mtd2", 0x7B0000, 0x10000},
+                                      {"/dev/mtd2", 0, 0x7C0000}}) {
+        ssize_t whole = 0;
+        read_at(gw.path(dev), off, static_cast<size_t>(n), whole);
+        EXPECT_EQ(whole, n) << dev << " at " << off;
     }
     // mtd3 is the last block of mtd2: the same bytes through both.
     ssize_t got = 0;
