@@ -9,10 +9,14 @@ top=$(pwd)
 jobs=$(nproc)
 
 bash scripts/setup.sh
-if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -G Ninja >/dev/null
+echo "demo: building in build/ (log: build/demo-build.log)"
+mkdir -p build
+if ! { [ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja; } >build/demo-build.log 2>&1 ||
+   ! cmake --build build -j "$jobs" >>build/demo-build.log 2>&1; then
+  tail -n 40 build/demo-build.log >&2
+  echo "demo: the build failed" >&2
+  exit 1
 fi
-cmake --build build -j "$jobs" >/dev/null
 
 gwsim=$top/build/bin/gwsim
 work=$(mktemp -d /tmp/wydemo.XXXXXX)
