@@ -69,7 +69,7 @@ struct Segment {
     static constexpr uint32_t kSize = 2048;
     uint32_t cand[kSize];     // match source for each position
     uint16_t longest[kSize];  // longest usable match there, 0 for none
-    uint32_t cost[kSize + 1]; // cheapest encoding of the rest of the segment
+    uint32_t cost[kSize + kMaxMatch + 1]; // cheapest encoding of the rest; 0 past the end
     uint16_t step[kSize];     // what that encoding starts with
 };
 constexpr uint16_t kStepMatch = 0x8000; // step: match of (step & 0x7FFF) bytes; else a literal run
@@ -79,11 +79,12 @@ uint32_t match_cost(uint32_t len)
     return len <= kMaxShortMatch ? 2 : 3;
 }
 
+// Matches may run past the segment's end; the next segment starts after them.
 void find_candidates(const uint8_t *in, uint32_t n, uint32_t begin, uint32_t end, uint32_t *table, Segment &seg)
 {
     // A match may not cover the last input byte, so that the stream ends
     // with a literal run as decoders of every release expect.
-    const uint32_t match_end_limit = end < n ? end : n - 1;
+    const uint32_t match_end_limit = n - 1;
     for (uint32_t i = begin; i < end; ++i) {
         uint32_t k = i - begin;
         seg.longest[k] = 0;
@@ -116,7 +117,8 @@ void plan_segment(uint32_t size, Segment &seg)
     constexpr uint32_t kRing = 64; // holds the at most 32 window entries
     uint32_t window[kRing];
     uint32_t head = 0, tail = 0; // entries window[head..tail), j decreasing, j + cost[j] increasing
-    seg.cost[size] = 0;
+    for (uint32_t k = size; k <= size + kMaxMatch; ++k)
+        seg.cost[k] = 0;
     for (uint32_t k = size; k-- > 0;) {
         const uint32_t j = k + 1;
         while (tail != head && window[(tail - 1) % kRing] + seg.cost[window[(tail - 1) % kRing]] >= j + seg.cost[j])
@@ -142,7 +144,8 @@ void plan_segment(uint32_t size, Segment &seg)
     }
 }
 
-uint8_t *emit_segment(const uint8_t *in, uint32_t begin, uint32_t size, const Segment &seg, uint8_t *op)
+// Returns where the next segment begins: at or after this one's end.
+uint32_t emit_segment(const uint8_t *in, uint32_t begin, uint32_t size, const Segment &seg, uint8_t *&op)
 {
     uint32_t k = 0;
     while (k < size) {
@@ -156,7 +159,7 @@ uint8_t *emit_segment(const uint8_t *in, uint32_t begin, uint32_t size, const Se
             k += step;
         }
     }
-    return op;
+    return begin + k;
 }
 
 } // namespace
@@ -176,8 +179,7 @@ extern "C" int fastlz_compress(const void *input, int length, void *output)
         uint32_t size = n - begin < Segment::kSize ? n - begin : Segment::kSize;
         find_candidates(in, n, begin, begin + size, table, seg);
         plan_segment(size, seg);
-        op = emit_segment(in, begin, size, seg, op);
-        begin += size;
+        begin = emit_segment(in, begin, size, seg, op);
     }
     return int(op - static_cast<uint8_t *>(output));
 }

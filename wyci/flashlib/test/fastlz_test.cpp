@@ -161,11 +161,10 @@ TEST(FastlzVectors, OwnStreamsRoundTripAndCompressAtLeastAsWell)
         EXPECT_EQ(decode(stream, input.size(), &out), int(input.size()));
         EXPECT_EQ(out, input);
         EXPECT_EQ(decode(stream, input.size() - 1), 0);
-        // Configuration text must not compress worse than either release did.
-        if (std::string(name).rfind("romfile", 0) == 0) {
-            for (const char *rel : kReleases)
-                EXPECT_LE(stream.size(), fs::file_size(dir / (std::string(name) + "." + rel))) << rel;
-        }
+        // Not worse than either release on any of them, configuration text
+        // above all.
+        for (const char *rel : kReleases)
+            EXPECT_LE(stream.size(), fs::file_size(dir / (std::string(name) + "." + rel))) << rel;
     }
 }
 
