@@ -166,8 +166,8 @@ int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t
  * returns 0: *buf holds the decoded bytes (the buffer is reallocated, and *buf
  * replaced, when they exceed 65536), *len their number, and the bytes after
  * them keep what they held. The caller frees whatever *buf holds afterwards.
- * Returns -1 after printing the reason when memory runs out; *len is then the
- * header's stream length. */
+ * Returns -1 after printing the reason when memory runs out; *buf is then
+ * still the caller's (unchanged) buffer. */
 int vr_configFileLzDecoder(char **buf, uint32_t *len);
 
 /* Encodes in place the *len bytes of `buf` into a compressed configuration
