@@ -257,7 +257,8 @@ std::string self_dir()
 std::string device_dir(const std::string &dir)
 {
     std::error_code ec;
-    fs::path abs = fs::absolute(dir, ec).lexically_normal();
+    // Symlinks resolved: the kernel lists mount points by their real path.
+    fs::path abs = fs::weakly_canonical(fs::absolute(dir, ec), ec).lexically_normal();
     std::string s = abs.string();
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
