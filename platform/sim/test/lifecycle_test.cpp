@@ -96,7 +96,7 @@ TEST(Lifecycle, StopDetachesAMountThatIsStillInUse)
 {
     simtest::Gateway gw;
     // A reader keeps /dev/mtd2 open while the device stops.
-    auto hold = gw.run({"sh", "-c", "exec 3<$WY_SYSROOT/dev/mtd2; (sleep 2 <&3 &) ; echo ok"});
+    auto hold = gw.run({"sh", "-c", "exec 3<$WY_SYSROOT/dev/mtd2; (sleep 2 <&3 >/dev/null 2>&1 &) ; echo ok"});
     ASSERT_EQ(hold.out, "ok\n") << hold.err;
     ASSERT_EQ(gw.gwsim({"stop", gw.dir()}).status, 0);
     EXPECT_FALSE(mounted(gw.path("/dev")));
