@@ -30,7 +30,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DWY_FUZZ=ON -DWY_BUILD_TESTS=OFF -DWY_FUZZ_SECONDS="${WY_FUZZ_SECONDS:-20}" >/dev/null
 cmake --build build-fuzz -j "$jobs"
-ctest --test-dir build-fuzz -L fuzz -j "$jobs" --output-on-failure --no-tests=ignore
+ctest --test-dir build-fuzz -L fuzz -j "$jobs" --output-on-failure --no-tests=error
 
 for extra in scripts/test-target.sh kmod/v6snoop/kbuild-check.sh; do
   if [ -x "$extra" ]; then
