@@ -215,7 +215,13 @@ std::string Gateway::read_file(const std::string &device_path) const
 
 void Gateway::write_file(const std::string &device_path, const std::string &bytes) const
 {
-    write_all(path(device_path), bytes);
+    // Some entries of root/bin are links to the host's own tools: replace the
+    // link, never write through it.
+    const std::string p = path(device_path);
+    struct stat st {};
+    if (lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && unlink(p.c_str()) != 0)
+        throw std::runtime_error("cannot replace link " + p);
+    write_all(p, bytes);
 }
 
 bool Gateway::exists(const std::string &device_path) const

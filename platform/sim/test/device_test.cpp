@@ -7,6 +7,8 @@
 #include <fstream>
 #include <tuple>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <iterator>
 
 namespace {
 
@@ -65,6 +67,23 @@ TEST(Device, TreeHoldsTheDirectoriesAndTheStandIns)
                      " > $WY_SYSROOT/dev/null"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(gw.read_file("/var/tmp/up.cfg"), "<ROMFILE></ROMFILE>");
+}
+
+TEST(Device, WritingOverALinkedToolReplacesTheLinkOnly)
+{
+    simtest::Gateway gw;
+    // root/bin holds links to host tools; stand for one with a file of our own.
+    const std::string victim = gw.dir() + "/victim";
+    { std::ofstream(victim) << "host tool"; }
+    ASSERT_EQ(symlink(victim.c_str(), gw.path("/bin/tool").c_str()), 0);
+    gw.write_file("/bin/tool", "replacement");
+    std::ifstream in(victim);
+    std::string host((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(host, "host tool");
+    EXPECT_EQ(gw.read_file("/bin/tool"), "replacement");
+    struct stat st {};
+    ASSERT_EQ(lstat(gw.path("/bin/tool").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
 TEST(Device, FirmwareTreesAreLayeredInOrder)
