@@ -53,7 +53,35 @@ in_gw 'cat $WY_SYSROOT/proc/mtd'
 step "manufacturing record: 167 bytes of /dev/mtd0 at 0x1FF00"
 in_gw "$dump -s 0x1ff00 -n 167 \$WY_SYSROOT/dev/mtd0"
 
-# Further steps go here.
+step "factory interpreter: version banner (the kernel node is not asked)"
+in_gw 'wyci version'
+
+step "production line: every manufacturing write needs its own arming"
+in_gw 'wyci ATBT 1'
+in_gw 'wyci ATWriteVornaMac 0257590010A4 86 1 0'
+in_gw 'wyci ATSeriesNumber WY16A0001234Z'
+in_gw 'wyci ATBT 1'
+in_gw 'wyci ATSeriesNumber WY16A0001234Z'
+in_gw 'wyci ATBT 1'
+in_gw 'wyci ATWriteWpaPsk demo-key-0001'
+
+step "the record in flash after the writes (first MAC at 0x1FF48, serial at 0x1FF68)"
+in_gw "$dump -s 0x1ff00 -n 167 \$WY_SYSROOT/dev/mtd0"
+
+step "web interface: three firewall rules in the configuration store"
+for i in 0 1 2; do
+  in_gw "wyapi set Firewall_LANtoWAN_Entry$i Active Yes && wyapi set Firewall_LANtoWAN_Entry$i SrcIPAddrType SingleAddr && wyapi set Firewall_LANtoWAN_Entry$i SrcStartIPAddr 192.168.1.1$i && wyapi set Firewall_LANtoWAN_Entry$i DestIPAddrType AnyAddr && wyapi set Firewall_LANtoWAN_Entry$i Service 'Any[TCP]' && wyapi set Firewall_LANtoWAN_Entry$i Action Drop"
+done
+in_gw 'wyapi set Firewall_Common LANtoWANNum 3 && wyapi set WebCurSet_Entry firewalldir_id LANtoWAN'
+
+step "the rule list page, then delete rule 2 of 3 and list again (rows only)"
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwrule_list | grep -c "<tr class"'
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwrule_action Delete 1; echo'
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwrule_list | grep -o "<td width=\"20%\" align=center>[^<]*</td>"'
+in_gw 'wyapi get Firewall_Common LANtoWANNum'
+
+step "bridge MLD snooping: real Linux MLD traffic replayed through the module"
+"$top/build/bin/v6snoop-replay" "$top"/kmod/v6snoop/test/captures/p?.pcap | tail -n 12
 
 step "stop the gateway"
 "$gwsim" stop "$gw"
