@@ -32,11 +32,10 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz -L fuzz -j "$jobs" --output-on-failure --no-tests=error
 
-for extra in scripts/test-target.sh kmod/v6snoop/kbuild-check.sh; do
-  if [ -x "$extra" ]; then
-    stage "$extra"
-    "$top/$extra"
-  fi
-done
+stage "target: big-endian MIPS build, tests under qemu-mips, footprint check"
+"$top/scripts/test-target.sh"
+
+stage "kernel module built against the installed kernel headers"
+"$top/kmod/v6snoop/kbuild-check.sh"
 
 stage "all stages passed"
