@@ -63,14 +63,15 @@ TEST_F(Lifecycle, LoadRefusedWhenAnyHookIsTaken)
     static int dummy_frame_hook_calls;
     static auto frame_hook = +[](sk_buff *, void *, const unsigned char *) { return ++dummy_frame_hook_calls; };
     static auto void_hook = +[]() {};
+    static auto enable_hook = +[](unsigned) {};
+    static auto set_age_hook = +[](net_bridge *, int) {};
     const Hook hooks[] = {
         {"forward", [] { br_v6snoop_forward_hook = frame_hook; }, [] { return br_v6snoop_forward_hook == frame_hook; }},
         {"deliver", [] { br_v6snoop_deliver_hook = frame_hook; }, [] { return br_v6snoop_deliver_hook == frame_hook; }},
         {"start", [] { br_mldsnoop_start_hook = void_hook; }, [] { return br_mldsnoop_start_hook == void_hook; }},
         {"cleanup", [] { br_mldsnoop_cleanup_hook = void_hook; }, [] { return br_mldsnoop_cleanup_hook == void_hook; }},
-        {"enable", [] { br_mldsnoop_enable_hook = +[](unsigned) {}; }, [] { return br_mldsnoop_enable_hook != nullptr; }},
-        {"set age", [] { br_mldsnoop_set_age_hook = +[](net_bridge *, int) {}; },
-         [] { return br_mldsnoop_set_age_hook != nullptr && br_mldsnoop_set_age_hook != &br_mldsnoop_set_age; }},
+        {"enable", [] { br_mldsnoop_enable_hook = enable_hook; }, [] { return br_mldsnoop_enable_hook == enable_hook; }},
+        {"set age", [] { br_mldsnoop_set_age_hook = set_age_hook; }, [] { return br_mldsnoop_set_age_hook == set_age_hook; }},
         {"show", [] { br_mldsnoop_show_hook = other_show; }, [] { return br_mldsnoop_show_hook == other_show; }},
     };
     for (const Hook &h : hooks) {
