@@ -70,6 +70,18 @@ void fault(const std::string &what)
     st().fault_count++;
 }
 
+// The allocation flag that lets the allocator sleep (GFP_KERNEL has it,
+// GFP_ATOMIC does not).
+constexpr gfp_t kGfpWait = 0x10u;
+
+// A call that may sleep, made where the kernel must not: with bottom halves
+// off, in softirq context or inside an RCU read-side section.
+void check_may_sleep(const char *what)
+{
+    if (st().bh_depth || st().softirq || st().rcu_depth)
+        fault(std::string(what) + " in atomic context");
+}
+
 u32 now32()
 {
     return static_cast<u32>(jiffies);
@@ -158,6 +170,8 @@ void synchronize_rcu(void)
 {
     if (st().rcu_depth)
         fault("synchronize_rcu inside an RCU read-side section");
+    else
+        check_may_sleep("synchronize_rcu");
     st().synchronize_calls++;
     st().hooks_at_sync = hooks_set();
     run_rcu_callbacks();
@@ -165,6 +179,7 @@ void synchronize_rcu(void)
 
 void rcu_barrier(void)
 {
+    check_may_sleep("rcu_barrier");
     while (!st().rcu_queue.empty())
         run_rcu_callbacks();
 }
@@ -239,8 +254,10 @@ int timer_pending(const struct timer_list *timer)
     return st().timers.count(const_cast<timer_list *>(timer)) ? 1 : 0;
 }
 
-void *kmalloc(size_t size, gfp_t)
+void *kmalloc(size_t size, gfp_t flags)
 {
+    if (flags & kGfpWait)
+        check_may_sleep("sleeping kmalloc");
     if (fail_now(st().kmalloc_fail_in))
         return nullptr;
     void *p = std::malloc(size ? size : 1);
@@ -273,8 +290,10 @@ void kfree(const void *p)
     std::free(const_cast<void *>(p));
 }
 
-struct sk_buff *skb_clone(struct sk_buff *skb, gfp_t)
+struct sk_buff *skb_clone(struct sk_buff *skb, gfp_t flags)
 {
+    if (flags & kGfpWait)
+        check_may_sleep("sleeping skb_clone");
     if (!st().skbs.count(skb)) {
         fault("skb_clone of a freed frame");
         return nullptr;

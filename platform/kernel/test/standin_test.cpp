@@ -131,6 +131,52 @@ TEST_F(Kernel, KmallocFailsWhenTold)
     EXPECT_NE(std::string(wyk_fault_text()).find("freed twice"), std::string::npos);
 }
 
+TEST_F(Kernel, CallsThatMaySleepAreReportedInAtomicContext)
+{
+    net_device dev{};
+    const unsigned char frame[20] = {0x33, 0x33};
+    sk_buff *skb = wyk_skb_frame(&dev, frame, sizeof frame);
+    // Where sleeping is allowed, and atomic calls anywhere: no fault.
+    kfree(kmalloc(8, GFP_KERNEL));
+    kfree_skb(skb_clone(skb, GFP_KERNEL));
+    synchronize_rcu();
+    rcu_barrier();
+    local_bh_disable();
+    kfree(kmalloc(8, GFP_ATOMIC));
+    kfree_skb(skb_clone(skb, GFP_ATOMIC));
+    local_bh_enable();
+    ASSERT_EQ(wyk_fault_count(), 0u) << wyk_fault_text();
+
+    struct Case {
+        const char *name;
+        void (*enter)();
+        void (*leave)();
+    };
+    const Case contexts[] = {
+        {"bottom halves off", local_bh_disable, local_bh_enable},
+        {"RCU read side", rcu_read_lock, rcu_read_unlock},
+    };
+    for (const Case &c : contexts) {
+        SCOPED_TRACE(c.name);
+        wyk_reset(1000);
+        c.enter();
+        kfree(kmalloc(8, GFP_KERNEL));
+        kfree_skb(skb_clone(skb, GFP_KERNEL));
+        rcu_barrier();
+        c.leave();
+        const std::string faults = wyk_fault_text();
+        EXPECT_EQ(wyk_fault_count(), 3u) << faults;
+        for (const char *what : {"sleeping kmalloc", "sleeping skb_clone", "rcu_barrier"})
+            EXPECT_NE(faults.find(std::string(what) + " in atomic context"), std::string::npos) << what;
+    }
+    wyk_reset(1000);
+    local_bh_disable();
+    synchronize_rcu();
+    local_bh_enable();
+    EXPECT_NE(std::string(wyk_fault_text()).find("synchronize_rcu in atomic context"), std::string::npos);
+    kfree_skb(skb);
+}
+
 TEST_F(Kernel, SocketBuffersAndSends)
 {
     net_device dev{};

@@ -76,7 +76,8 @@ const char *wyk_printk_text(void);
 void wyk_printk_clear(void);
 
 /* Misuse the stand-in detected (RCU list change with bottom halves on, a
- * timer initialised while pending, unbalanced locks, double frees ...),
+ * timer initialised while pending, unbalanced locks, double frees, a call
+ * that may sleep made with bottom halves off or inside an RCU read side ...),
  * one line each. */
 size_t wyk_fault_count(void);
 const char *wyk_fault_text(void);
