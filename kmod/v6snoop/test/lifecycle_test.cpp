@@ -1,5 +1,5 @@
 // Load, start, cleanup and unload.
-#include <regex>
+#include <cctype>
 
 #include "fixture.h"
 
@@ -28,6 +28,29 @@ protected:
                (br_mldsnoop_show_hook != nullptr);
     }
 
+    // "\r\nv6snoop V1.1.0.0 (May 10 2011-10:46:59)\n", with the build's date
+    // and time as the compiler gives them. (std::regex draws false warnings
+    // from GCC 12 in the sanitizer build.)
+    static bool is_banner(const std::string &s)
+    {
+        const std::string head = "\r\nv6snoop V1.1.0.0 (", tail = ")\n";
+        const std::string shape = "Aaa #9 9999-99:99:99"; // A upper, a lower, 9 digit, # space or digit
+        if (s.size() != head.size() + shape.size() + tail.size() || s.compare(0, head.size(), head) != 0 ||
+            s.compare(s.size() - tail.size(), tail.size(), tail) != 0)
+            return false;
+        for (size_t i = 0; i < shape.size(); i++) {
+            const unsigned char c = static_cast<unsigned char>(s[head.size() + i]);
+            const bool ok = shape[i] == 'A'   ? std::isupper(c)
+                            : shape[i] == 'a' ? std::islower(c)
+                            : shape[i] == '9' ? std::isdigit(c)
+                            : shape[i] == '#' ? (c == ' ' || std::isdigit(c))
+                                              : c == static_cast<unsigned char>(shape[i]);
+            if (!ok)
+                return false;
+        }
+        return true;
+    }
+
     void report(int i, const Mac &host, const char *group)
     {
         ASSERT_EQ(forward(i, mld_v1(131, host, ip6(group), ip6(group))), 0);
@@ -37,10 +60,11 @@ protected:
 TEST_F(Lifecycle, LoadInstallsTheHooksAndPrintsTheBanner)
 {
     ASSERT_EQ(reload(), 0);
-    EXPECT_TRUE(std::regex_match(std::string(wyk_printk_text()),
-                                 std::regex("\r\nv6snoop V1\\.1\\.0\\.0 \\([A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}"
-                                            "-[0-9]{2}:[0-9]{2}:[0-9]{2}\\)\n")))
-        << wyk_printk_text();
+    EXPECT_TRUE(is_banner(wyk_printk_text())) << wyk_printk_text();
+    for (const char *bad : {"\r\nv6snoop V1.1.0.0 (May 10 2011 10:46:59)\n", "v6snoop V1.1.0.0 (May 10 2011-10:46:59)\n",
+                            "\r\nv6snoop V1.1.0.0 (May 10 2011-10:46:59)", "\r\nv6snoop V1.1.0.0 (may 10 2011-10:46:59)\n"})
+        EXPECT_FALSE(is_banner(bad)) << bad;
+    EXPECT_TRUE(is_banner("\r\nv6snoop V1.1.0.0 (Dec  1 2026-09:05:00)\n"));
     EXPECT_STREQ(wyk_module_license, "GPL");
     EXPECT_EQ(br_v6snoop_forward_hook, &br_v6snoop_forward);
     EXPECT_EQ(br_v6snoop_deliver_hook, &br_v6snoop_deliver);
