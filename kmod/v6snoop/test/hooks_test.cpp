@@ -318,6 +318,9 @@ TEST_F(Hooks, FullTableFloodsGroupsItCouldNotRecord)
 
     EXPECT_EQ(forward(3, udp(kHostC, ip6("ff05::3"))), 0) << "flooded: its listener is unknown";
     EXPECT_EQ(forward(3, udp(kHostC, ip6("ff05::4"))), 0);
+    bool consumed = true;
+    EXPECT_EQ(deliver(udp(kHostC, ip6("ff05::3")), &consumed), 0);
+    EXPECT_FALSE(consumed) << "the bridge floods it, so the module must not free it";
     EXPECT_TRUE(take_sent().empty());
     EXPECT_EQ(forward(3, udp(kHostC, ip6("ff05::1"))), 1) << "recorded groups are still snooped";
     EXPECT_EQ(take_sent().size(), 1u);
