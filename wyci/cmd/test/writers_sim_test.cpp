@@ -76,8 +76,10 @@ TEST(ArmCommand, EveryFormDisarmsButOne)
         {{"ATBT", "1"}, kOK, "\x01"},   {{"ATBT"}, kOK, off},
         {{"ATBT", "01"}, kOK, "\x01"},  {{"ATBT", "2"}, kOK, off},
         {{"ATBT", " 1"}, kOK, "\x01"},  {{"ATBT", "yes"}, kOK, off},
-        {{"ATBT", "1x"}, kOK, "\x01"},  {{"ATBT", "0x1"}, kOK, off},
-        {{"ATBT", "1", "1"}, "\nERROR\n", off}, // refused: the flag stays as it was
+        {{"ATBT", "0x1"}, kOK, off},    {{"ATBT", "1x"}, kOK, "\x01"},
+        // Refused while armed: the flag stays as it was, not disarmed.
+        {{"ATBT", "1", "1"}, "\nERROR\n", "\x01"},
+        {{"ATBT", "0", "0"}, "\nERROR\n", "\x01"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(wyci(gw, c.words), c.out) << c.words.back();
@@ -293,6 +295,10 @@ TEST(BootMacIoctl, BadCopyIsNeverFlashed)
          "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin holds 0 of 131072 bytes; bootloader not written\n"},
         {"no /tmp", "", true,
          "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin missing (No such file or directory); bootloader not written\n"},
+        // A whole copy that cannot be patched: the path ends up naming the
+        // read-only device itself.
+        {"copy not writable", "head -c 131072 \"$1\"; ln -sf \"$1\" \"$WY_SYSROOT/tmp/boot.bin\"\n", false,
+         "new mac addr = 2:57:59:0:10:a8:\b\nopen file error!!\n"},
     };
     for (const Case &c : cases) {
         simtest::Gateway gw;
