@@ -1,5 +1,6 @@
 // vr_open_mtd on a hostile /proc/mtd: the first input byte picks the name to
-// look for, the second pads the first line, the rest is the file. Whatever opens must be one of the devices.
+// look for, the second pads the first line, the rest is the file. Whatever
+// opens must be one of the devices.
 #include <fcntl.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -50,8 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                         "", "mtd", ":", "/dev/mtd2", "/dev/mtd9", "x"};
     if (root.empty())
         setup();
-    if (size == 0)
-        return 0;
     if (size < 2)
         return 0;
     const char *name = names[data[0] % (sizeof names / sizeof names[0])];
