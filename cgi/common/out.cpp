@@ -136,10 +136,13 @@ void out_vformat(FILE *f, Esc esc, const char *fmt, va_list ap_in)
             directive[directive_len] = '\0';
             put_int(f, directive, conv, len, &ap);
         } else {
-            // Not a conversion this printer knows: print it as it stands.
-            fwrite(pct, 1, conv ? directive_len : directive_len - 1, f);
+            // Not a conversion this printer knows: the type of its argument is
+            // unknown, so no later conversion could take the right one. The
+            // rest prints as it stands.
+            fputs(pct, f);
+            break;
         }
-        p = conv ? q + 1 : q;
+        p = q + 1;
     }
     va_end(ap);
 }

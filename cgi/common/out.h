@@ -20,7 +20,8 @@ void out_escaped(FILE *f, Esc esc, const char *s);
 
 // printf subset: %% ; %d %i %u %x %X %c with flags, width and l/ll/h/z
 // modifiers; %s, whose argument is escaped (a NULL prints nothing; width and
-// precision are not taken for %s).
+// precision are not taken for %s). At any other directive (%f, %p, %*d ...)
+// the rest of the format prints as it stands and no further argument is read.
 void out_vformat(FILE *f, Esc esc, const char *fmt, va_list ap);
 
 // To standard output, %s escaped for HTML.

@@ -1,5 +1,6 @@
 // The escaping printers.
 #include <gtest/gtest.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -75,4 +76,10 @@ TEST(Out, FormatsLikePrintfWithEscapedStrings)
     // A trailing lone percent sign is printed, not read past.
     const char *volatile lone = "100%";
     EXPECT_EQ(capture([&](FILE *f) { html_fout(f, lone); }), "100%");
+    // A directive the printer does not know ends the formatting: the arguments
+    // after it are never taken by the wrong conversion.
+    EXPECT_EQ(capture([](FILE *f) { html_fout(f, "%d %*d|%s|%d", 1, 5, 3, "x", 4); }), "1 %*d|%s|%d");
+    EXPECT_EQ(capture([](FILE *f) { html_fout(f, "<%jd>%s", static_cast<intmax_t>(2), "<y>"); }), "<%jd>%s");
+    const char *volatile wide = "%0000000000000000000000000000000000000007d|%s";
+    EXPECT_EQ(capture([&](FILE *f) { html_fout(f, wide, 1, "z"); }), wide);
 }
