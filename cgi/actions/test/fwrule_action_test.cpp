@@ -165,6 +165,12 @@ std::vector<Case> cases()
                  {"Add", "100000"}, "Add action\n",
                  with(with(make("LANtoLAN", counters(0), "LANtoLAN", {}), "Firewall_Common", "LANtoLANNum", "100001"),
                       "WebCurSet_Entry", "firewallrule_action", "2")});
+    // A negative counter is corrupt: it counts as 0, so nothing is removed and
+    // no negative count is written back.
+    const auto negative = with(four, "Firewall_Common", "LANtoLANNum", "-2");
+    c.push_back({"delete with a negative counter", negative, {"Delete", "0"}, "Delete actions", negative});
+    c.push_back({"add with a negative counter", negative, {"Add", "4"}, "Add action\n",
+                 with(with(four, "Firewall_Common", "LANtoLANNum", "1"), "WebCurSet_Entry", "firewallrule_action", "2")});
     return c;
 }
 

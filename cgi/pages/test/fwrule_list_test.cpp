@@ -56,6 +56,20 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, FwruleList,
                                          "lang_lower_yes", "lang_no_node", "hostile_values",
                                          "attributes_missing"));
 
+// A store that cannot be read still gives a whole page: heading row and footer,
+// status 0, as for a store without rules.
+TEST(FwruleListStore, UnreadableStoreGivesTheEmptyTable)
+{
+    std::string want = slurp(std::string(PAGES_TESTDATA) + "/fwrule_list/no_entry0.html");
+    for (const char *text : {"garbage", "<ROMFILE><Firewall_LANtoLAN_Entry0 Active=\"Yes\">"}) {
+        testroot::TempRoot root;
+        root.write_store_text(text);
+        auto r = testroot::run({FWRULE_LIST});
+        EXPECT_EQ(r.status, 0) << text;
+        EXPECT_TRUE(r.out == want) << text << "\n" << first_difference(want, r.out);
+    }
+}
+
 // Row counts on their own, so a wrong expected file cannot hide a wrong count.
 TEST(FwruleListRows, RowCounts)
 {
