@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ci.h"
@@ -122,7 +123,14 @@ int ATWriteBootMac(int n, char **p)
         ERROROut();
         return -1;
     }
-    ci_shell("cat /dev/mtd0 > /tmp/boot.bin");
+    // A copy left by an earlier write must never stand in for this one.
+    unlink(path);
+    int status = ci_shell("cat /dev/mtd0 > /tmp/boot.bin");
+    if (status != 0) {
+        printf("ATWriteBootMac: copy of %s to %s failed (status %d); bootloader not written\n", kBootDev,
+               kBootFile, status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+        return give_up(path);
+    }
     if (!copy_complete(path))
         return give_up(path);
 

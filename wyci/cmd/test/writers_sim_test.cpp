@@ -292,9 +292,15 @@ TEST(BootMacIoctl, BadCopyIsNeverFlashed)
         {"short copy", "head -c 65536 \"$1\"\n", false,
          "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin holds 65536 of 131072 bytes; bootloader not written\n"},
         {"failed copy", "exit 1\n", false,
+         "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 1); bootloader not written\n"},
+        // Every byte arrived, but the reader reported an error: the bytes are not trusted.
+        {"whole copy, reader failed", "head -c 131072 \"$1\"; exit 2\n", false,
+         "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 2); bootloader not written\n"},
+        {"empty copy", "exit 0\n", false,
          "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin holds 0 of 131072 bytes; bootloader not written\n"},
+        // The shell cannot open the redirection: dash answers 2.
         {"no /tmp", "", true,
-         "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin missing (No such file or directory); bootloader not written\n"},
+         "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 2); bootloader not written\n"},
         // A whole copy that cannot be patched: the path ends up naming the
         // read-only device itself.
         {"copy not writable", "head -c 131072 \"$1\"; ln -sf \"$1\" \"$WY_SYSROOT/tmp/boot.bin\"\n", false,
