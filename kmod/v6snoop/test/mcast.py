@@ -29,12 +29,12 @@ def group_source_req(ifindex, group, source):
     return struct.pack("=I", ifindex).ljust(8, b"\0") + sockaddr_in6(group) + sockaddr_in6(source)
 
 
-def listen(ifname, seconds, specs):
+def listen(ifname, seconds, memberships):
     ifindex = socket.if_nametoindex(ifname)
     s = socket.socket(socket.AF_INET6, socket.SOCK_DGRAM)
     joined = []
-    for spec in specs:
-        group, _, source = spec.partition("/")
+    for membership in memberships:
+        group, _, source = membership.partition("/")
         if source:
             req = group_source_req(ifindex, group, source)
             s.setsockopt(socket.IPPROTO_IPV6, MCAST_JOIN_SOURCE_GROUP, req)
