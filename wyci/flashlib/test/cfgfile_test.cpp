@@ -38,11 +38,26 @@ Bytes read_file(const fs::path &p)
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
+const Bytes &reference_rom()
+{
+    static const Bytes src = read_file(vectors_dir() / "romfile_65536.in");
+    return src;
+}
+
+// Tests built from the reference ROM file stop here without it: on an empty
+// text they would index past what they decode.
+::testing::AssertionResult reference_rom_present()
+{
+    if (!reference_rom().empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "reference vectors missing: " << vectors_dir() / "romfile_65536.in"
+                                         << " (set WY_FASTLZ_VECTORS)";
+}
+
 // Configuration text of any length, cut from the reference ROM file.
 Bytes rom_text(size_t n)
 {
-    static const Bytes src = read_file(vectors_dir() / "romfile_65536.in");
-    EXPECT_FALSE(src.empty()) << "reference vectors missing: " << vectors_dir();
+    const Bytes &src = reference_rom();
     Bytes out;
     while (out.size() < n && !src.empty())
         out.insert(out.end(), src.begin(), src.end());
@@ -192,6 +207,7 @@ char *heap_copy(const Bytes &data, size_t size)
 
 TEST(CfgStream, BlockLayoutBySize)
 {
+    ASSERT_TRUE(reference_rom_present());
     struct Case {
         size_t n;
         std::vector<std::pair<uint32_t, uint32_t>> blocks; // method, decoded size
@@ -239,6 +255,7 @@ TEST(CfgStream, BlockLayoutBySize)
 
 TEST(CfgStream, StoredBlockHeaderBytes)
 {
+    ASSERT_TRUE(reference_rom_present());
     Bytes in = rom_text(20);
     Bytes s = compress(in);
     ASSERT_EQ(s.size(), 36u);
@@ -277,6 +294,7 @@ TEST(CfgStream, EncoderRefusesAnAreaTooSmall)
 
 TEST(CfgStream, DamagedBlocksAreReportedAndSkipped)
 {
+    ASSERT_TRUE(reference_rom_present());
     Bytes in = rom_text(2 * 65536 + 20); // compressed, compressed, stored
     Bytes s = compress(in);
     std::vector<Block> blocks = parse_blocks(s);
@@ -307,6 +325,7 @@ TEST(CfgStream, DamagedBlocksAreReportedAndSkipped)
 
 TEST(CfgStream, HostileBlockHeaders)
 {
+    ASSERT_TRUE(reference_rom_present());
     const Bytes text = rom_text(40);
     Bytes good;
     put_stored(good, text);
@@ -490,6 +509,7 @@ TEST(RomText, RealLength)
 
 TEST(RomText, FullBlockWithoutNul)
 {
+    ASSERT_TRUE(reference_rom_present());
     // 64 KiB of text with the end tag in its last bytes and no NUL anywhere.
     Bytes block = rom_text(65536);
     const char tail[] = "</ROMFILE>";
@@ -504,6 +524,7 @@ TEST(RomText, FullBlockWithoutNul)
 
 TEST(CfgFile, EncoderWritesHeaderAndStreamInPlace)
 {
+    ASSERT_TRUE(reference_rom_present());
     Bytes in = rom_text(100);
     Bytes s = compress(in);
     std::vector<Block> blocks = parse_blocks(s);
@@ -577,6 +598,7 @@ TEST(CfgFile, EncoderRefusesWhenTheFileWouldNotFit)
 
 TEST(CfgFile, DecoderRestoresTheRomTextInPlace)
 {
+    ASSERT_TRUE(reference_rom_present());
     Bytes text = rom_text(30000);
     const char end_tag[] = "</ROMFILE>";
     std::memcpy(text.data() + text.size() - 10, end_tag, 10);
@@ -601,6 +623,7 @@ TEST(CfgFile, DecoderRestoresTheRomTextInPlace)
 
 TEST(CfgFile, DecoderGrowsTheBufferForLargeText)
 {
+    ASSERT_TRUE(reference_rom_present());
     Bytes text = rom_text(150000);
     Bytes stream = compress(text);
     ASSERT_LT(stream.size() + 40, 65536u);
@@ -616,8 +639,56 @@ TEST(CfgFile, DecoderGrowsTheBufferForLargeText)
     free(buf);
 }
 
+// A configuration of many alike entries compresses far better than 5:1; the
+// decoder must size its output from the blocks, not from the stream length.
+TEST(CfgFile, DecoderKeepsEveryBlockOfRepetitiveText)
+{
+    const std::string line = "<Entry Active=\"Yes\" Name=\"PVC0\" VLANID=\"0\"/>\n";
+    struct Case {
+        size_t n;           // text length
+        uint32_t expect;    // decoded length
+        const char *printed;
+    };
+    const Case cases[] = {
+        {65536 + 5000, 65536 + 5000, ""},
+        {300000, 300000, ""},
+        {16 * 65536, 16 * 65536, ""},
+        // The output is bounded: a 17th block is past it, whatever the headers say.
+        {16 * 65536 + 100, 16 * 65536, "Error: block of 100 decoded bytes does not fit the output. Skipped.\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.n);
+        std::string text = "<ROMFILE>\n";
+        while (text.size() < c.n)
+            text += line;
+        text.resize(c.n - 10);
+        text += "</ROMFILE>";
+        std::unique_ptr<char[]> enc(new char[c.n]);
+        std::memcpy(enc.get(), text.data(), c.n);
+        uint32_t len = uint32_t(c.n);
+        Capture quiet;
+        int encoded = vr_configFileLzEncoder(enc.get(), &len);
+        quiet.text();
+        ASSERT_EQ(encoded, 0);
+        ASSERT_LT(5 * uint64_t(len), c.n) << "text not repetitive enough to show the fault";
+        char *buf = heap_copy(Bytes(enc.get(), enc.get() + 40 + len), 65536);
+        uint32_t dec_len = 0;
+        Capture cap;
+        int r = vr_configFileLzDecoder(&buf, &dec_len);
+        EXPECT_EQ(cap.text(), c.printed);
+        ASSERT_EQ(r, 0);
+        ASSERT_EQ(dec_len, c.expect);
+        EXPECT_TRUE(std::memcmp(buf, text.data(), c.expect) == 0);
+        if (c.expect == c.n) {
+            EXPECT_EQ(vr_getRealRom(buf, dec_len), c.n);
+        }
+        free(buf);
+    }
+}
+
 TEST(CfgFile, DecoderReadsOnlyTheFirst64KiB)
 {
+    ASSERT_TRUE(reference_rom_present());
     // A header that claims the largest stream: 40 of its bytes would lie past
     // the 64 KiB buffer. The zero bytes after the real block read as headers
     // of other ids until the cut-off.
@@ -673,6 +744,7 @@ protected:
         if (old)
             old_root_ = old;
         setenv("WY_SYSROOT", root_.c_str(), 1);
+        ASSERT_TRUE(reference_rom_present());
     }
     void TearDown() override
     {
