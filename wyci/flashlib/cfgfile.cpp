@@ -38,7 +38,11 @@ constexpr char kRomEnd[] = "</ROMFILE>";
 constexpr uint32_t kRomEndLen = sizeof kRomEnd - 1;
 constexpr uint32_t kTagLen = sizeof CFG_COMPRESSED_TAG - 1;
 constexpr uint32_t kResultSize = 2 * CFG_BLOCK_SIZE;
+static_assert(kResultSize >= fastlz_bound(CFG_BLOCK_SIZE), "result area below the codec's worst case");
 constexpr uint32_t kStoredBelow = 32;
+// Most bytes the in-place decoder gives a file's blocks room for, whatever
+// their headers declare: sixteen full blocks.
+constexpr uint32_t kMaxDecodedFile = 16 * CFG_BLOCK_SIZE;
 constexpr char kTmpCompress[] = "/tmp/tmp_compress";
 constexpr size_t kPathMax = 512;
 
@@ -124,6 +128,27 @@ struct WorkBuffer {
         return true;
     }
 };
+
+// Decoded bytes declared by the blocks decompressCfgBufToBuf will decode,
+// walked the way it walks them, at most kMaxDecodedFile.
+uint32_t declared_decoded_size(const uint8_t *s, uint32_t stream_len)
+{
+    uint64_t sum = 0;
+    uint32_t pos = 0;
+    while (stream_len - pos >= CFG_BLOCK_HEADER_SIZE && sum < kMaxDecodedFile) {
+        const uint8_t *h = s + pos;
+        uint32_t method = get_le16(h + 2);
+        uint32_t payload_size = get_le32(h + 4);
+        pos += CFG_BLOCK_HEADER_SIZE;
+        if (get_le16(h) != CFG_BLOCK_ID || (method != CFG_METHOD_STORED && method != CFG_METHOD_FASTLZ))
+            continue;
+        if (payload_size > stream_len - pos)
+            break;
+        pos += payload_size;
+        sum += method == CFG_METHOD_STORED ? payload_size : get_le32(h + 12);
+    }
+    return sum < kMaxDecodedFile ? uint32_t(sum) : kMaxDecodedFile;
+}
 
 // Absolute paths are device paths and move under the system root; relative
 // ones are used as given.
@@ -351,15 +376,18 @@ extern "C" int vr_configFileLzDecoder(char **buf, uint32_t *len)
     // is only known to hold 65536 bytes in all, header included.
     const uint32_t readable = CFG_MAX_STREAM_LEN - CFG_COMPRESSED_HEADER_SIZE;
     uint32_t given = stream_len < readable ? stream_len : readable;
-    uint32_t capacity = 5 * stream_len;
+    // Five times the stream, or what its blocks declare when that is more:
+    // repetitive text compresses far better than 5:1.
+    const char *stream = *buf + CFG_COMPRESSED_HEADER_SIZE;
+    uint32_t declared = declared_decoded_size(reinterpret_cast<const uint8_t *>(stream), given);
+    uint32_t capacity = 5 * stream_len > declared ? 5 * stream_len : declared;
     HeapBytes output = zalloc(capacity);
     if (!output) {
         printf("%s: fastlz calloc compressed buffer fail!\n", kName);
         return -1;
     }
     uint32_t total = given;
-    decompressCfgBufToBuf(*buf + CFG_COMPRESSED_HEADER_SIZE, &total, reinterpret_cast<char *>(output.get()),
-                          capacity);
+    decompressCfgBufToBuf(stream, &total, reinterpret_cast<char *>(output.get()), capacity);
     *len = total;
     if (total > CFG_MAX_STREAM_LEN) {
         char *grown = static_cast<char *>(realloc(*buf, total));

@@ -148,7 +148,7 @@ uint32_t vr_getRealRom(const char *buf, uint32_t size);
 int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capacity);
 
 /* Decodes the block stream of *len bytes at `stream` into `dst` (`capacity`
- * bytes; callers give five times the stream length) and always returns 0;
+ * bytes; callers give at least five times the stream length) and always returns 0;
  * *len then holds the total decoded size. A block with a wrong checksum, or
  * that does not decode to its declared size, is reported, leaves no bytes and
  * still counts in the total, so the following blocks move up and the output
@@ -162,7 +162,10 @@ int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t
 
 /* Decodes in place the compressed configuration file in *buf, a heap buffer
  * (malloc/calloc) of at least 65536 bytes; the caller has tested it with
- * isCompressedConfigFile. Only the first 65536 bytes are read. On success
+ * isCompressedConfigFile. Only the first 65536 bytes are read. The output
+ * holds five times the stream length, or the sum of the decoded sizes the
+ * blocks declare when that is more, but never more than 1 MiB (16 full
+ * blocks): blocks beyond that are reported and skipped. On success
  * returns 0: *buf holds the decoded bytes (the buffer is reallocated, and *buf
  * replaced, when they exceed 65536), *len their number, and the bytes after
  * them keep what they held. The caller frees whatever *buf holds afterwards.
