@@ -99,8 +99,6 @@ void find_candidates(const uint8_t *in, uint32_t n, uint32_t begin, uint32_t end
         uint32_t len = kMinMatch;
         while (len < kMaxMatch && i + len < match_end_limit && in[c + len] == in[i + len])
             ++len;
-        if (i + len > match_end_limit)
-            continue;
         seg.cand[k] = c;
         seg.longest[k] = uint16_t(len);
     }
