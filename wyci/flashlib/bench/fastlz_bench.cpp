@@ -1,6 +1,7 @@
 // Level-1 codec speed on 64 KiB of configuration text and of random bytes,
 // against a plain copy of the same 64 KiB measured in the same run.
 #include "flashlib.h"
+#include "../test/testdata.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,25 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path vectors_dir()
-{
-    if (const char *env = std::getenv("WY_FASTLZ_VECTORS"); env && *env)
-        return env;
-    fs::path repo = fs::absolute(__FILE__).parent_path().parent_path().parent_path().parent_path();
-    return repo.parent_path() / "shared" / "vectors" / "fastlz";
-}
-
 std::vector<char> input(int kind)
 {
-    if (kind == 0) {
-        std::ifstream f(vectors_dir() / "romfile_65536.in", std::ios::binary);
-        return std::vector<char>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
-    std::mt19937 rng(1);
-    std::vector<char> v(65536);
-    for (auto &c : v)
-        c = char(rng());
-    return v;
+    testdata::Bytes bytes = kind == 0 ? testdata::read_file(testdata::vectors_dir() / "romfile_65536.in")
+                                      : testdata::random_bytes(65536, 1);
+    return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 const char *label(int kind)

@@ -1,6 +1,7 @@
 // The compressed configuration file: block layout, header length, ROM text
 // measure, the in-place encoder and decoder, and the two file writers.
 #include "flashlib.h"
+#include "testdata.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +21,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
+using testdata::Bytes;
+using testdata::random_bytes;
+using testdata::read_file;
+using testdata::vectors_dir;
 
 namespace {
-
-fs::path vectors_dir()
-{
-    if (const char *env = std::getenv("WY_FASTLZ_VECTORS"); env && *env)
-        return env;
-    fs::path repo = fs::absolute(__FILE__).parent_path().parent_path().parent_path().parent_path();
-    return repo.parent_path() / "shared" / "vectors" / "fastlz";
-}
-
-Bytes read_file(const fs::path &p)
-{
-    std::ifstream f(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
 
 const Bytes &reference_rom()
 {
@@ -62,15 +52,6 @@ Bytes rom_text(size_t n)
     while (out.size() < n && !src.empty())
         out.insert(out.end(), src.begin(), src.end());
     out.resize(n);
-    return out;
-}
-
-Bytes random_bytes(size_t n, uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (auto &b : out)
-        b = uint8_t(rng());
     return out;
 }
 

@@ -2,6 +2,7 @@
 // hostile input. Buffers are heap blocks of the exact size so that the
 // sanitizer build catches any access one byte outside.
 #include "flashlib.h"
+#include "testdata.h"
 
 #include <gtest/gtest.h>
 
@@ -17,24 +18,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
+using testdata::Bytes;
+using testdata::random_bytes;
+using testdata::read_file;
+using testdata::vectors_dir;
 
 namespace {
-
-// WY_FASTLZ_VECTORS, or ../shared/vectors/fastlz beside the checkout.
-fs::path vectors_dir()
-{
-    if (const char *env = std::getenv("WY_FASTLZ_VECTORS"); env && *env)
-        return env;
-    fs::path repo = fs::absolute(__FILE__).parent_path().parent_path().parent_path().parent_path();
-    return repo.parent_path() / "shared" / "vectors" / "fastlz";
-}
-
-Bytes read_file(const fs::path &p)
-{
-    std::ifstream f(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
 
 const char *const kInputs[] = {"mixed_20000", "pattern_32", "random_4096", "romfile_2000", "romfile_65536",
                                "zeros_65536"};
@@ -114,15 +103,6 @@ Bytes text_like(size_t n, uint32_t seed)
         out.insert(out.end(), w, w + std::strlen(w));
     }
     out.resize(n);
-    return out;
-}
-
-Bytes random_bytes(size_t n, uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (auto &b : out)
-        b = uint8_t(rng());
     return out;
 }
 
