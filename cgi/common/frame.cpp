@@ -22,6 +22,12 @@ void frame_head_a()
 
 void frame_style_block()
 {
+    frame_style_open();
+    fputs("</style>\n", stdout);
+}
+
+void frame_style_open()
+{
     fputs("<style type=\"text/css\">\n"
           ".main {\n"
           "\tfont-family: Verdana, Arial, Helvetica, sans-serif;\n"
@@ -31,8 +37,7 @@ void frame_style_block()
           "\tmargin: 0px;\n"
           "\tbackground-attachment: fixed;\n"
           "\tbackground-image:none;\n"
-          "}\n"
-          "</style>\n",
+          "}\n",
           stdout);
 }
 
@@ -48,6 +53,12 @@ void frame_script_src(const char *src)
 
 void frame_script(const SpanText *spans, size_t count, const char *functions)
 {
+    frame_script_open(spans, count, functions);
+    fputs("</script>\n", stdout);
+}
+
+void frame_script_open(const SpanText *spans, size_t count, const char *functions)
+{
     fputs("<script language=\"JavaScript\">\n"
           "function Multi_Language(Index)\n"
           "{\n"
@@ -59,7 +70,6 @@ void frame_script(const SpanText *spans, size_t count, const char *functions)
     fputs("}\n", stdout);
     if (functions)
         fputs(functions, stdout);
-    fputs("</script>\n", stdout);
 }
 
 void frame_body()

@@ -19,6 +19,9 @@ void frame_header();
 void frame_head_a();
 // The ".main" style block of head block A.
 void frame_style_block();
+// The style block without its closing "</style>\n", for heads that go on
+// right after it.
+void frame_style_open();
 // "</head>".
 void frame_head_end();
 // "<script type=\"text/javascript\" src=\"SRC\" ></script>".
@@ -26,6 +29,8 @@ void frame_script_src(const char *src);
 // The inline script: Multi_Language(Index) filling `spans`, then `functions`
 // (the page's own script text, printed as it is; may be nullptr).
 void frame_script(const SpanText *spans, size_t count, const char *functions);
+// The same without the closing "</script>\n", for heads that go on right after it.
+void frame_script_open(const SpanText *spans, size_t count, const char *functions);
 // The body tag and the common table tag of most pages.
 void frame_body();
 void frame_table();

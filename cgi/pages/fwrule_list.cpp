@@ -5,6 +5,7 @@
 
 #include "frame.h"
 #include "out.h"
+#include "page_parts.h"
 #include "store.h"
 
 namespace {
@@ -205,13 +206,7 @@ void print_rule(int i, const Rule &r)
     html_out("<td width=\"3%%\" align=center>%s</td>\n", yes_no(rate));
     bool tcp = r.tcp_flag[0] && (strstr(r.service, "TCP") || strstr(r.service, "All"));
     html_out("<td width=\"3%%\" align=center>%s</td>\n", yes_no(tcp));
-    printf("<td width=\"5%%\" align=\"center\"><font style=\"cursor:hand;cursor:pointer;\">"
-           "<a onClick=\"javascript:top.main.location='Firewall_RuleEdit.asp?Index=%d&Action=2'\">"
-           "<img src=\"../i_edit.gif\" width=\"19\" height=\"14\"  border=\"0\"> </a> "
-           "<a onClick=\"doDeleteRule(%d)\" onMouseOut=\"MM_swapImgRestore()\" "
-           "onMouseOver=\"MM_swapImage('Image29','','../i_delete_on.gif',1)\">"
-           "<img src=\"../trashcan.gif\"  border=\"0\"> </a></font></td>\n",
-           i, i);
+    modify_cell(5, "Firewall_RuleEdit.asp", "&Action=2", i, false);
     printf("<td width=\"4%%\" align=\"center\"><font style=\"cursor:hand;cursor:pointer;\"> "
            "<a onClick=\"doshowmove(%d)\" onMouseOut=\"MM_swapImgRestore()\" "
            "onMouseOver=\"MM_swapImage('Imageton0','','../i_ton_on.gif',1)\"> "
