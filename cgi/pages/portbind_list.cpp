@@ -52,8 +52,9 @@ bool read_members(const char *node, MemberText text)
             if (store_get(node, attr, v, sizeof v) != WYAPI_OK || strcmp(v, "Yes") != 0)
                 continue;
             int w = snprintf(text + used, sizeof(MemberText) - used, "%s%d,", k.shown, n);
-            if (w > 0)
-                used += static_cast<size_t>(w);
+            if (w < 0 || static_cast<size_t>(w) >= sizeof(MemberText) - used)
+                return used > 0;
+            used += static_cast<size_t>(w);
         }
     }
     return used > 0;

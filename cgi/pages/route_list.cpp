@@ -48,9 +48,9 @@ void print_headings(const RouteTable &t)
         html_out("<td width=\"20%%\" class=\"tableTitle\"><div align=\"center\"><span id='%s'>%s</span>"
                  "</div></td>\n",
                  t.columns[c].span, t.columns[c].text);
-    html_out("<td width=\"20%%\" class=\"tableTitle\"><div align=\"center\"><span id='%s'></span>"
-             "</div></td></tr>\n",
-             "Modify");
+    fputs("<td width=\"20%\" class=\"tableTitle\"><div align=\"center\"><span id='Modify'></span>"
+          "</div></td></tr>\n",
+          stdout);
 }
 
 void print_route(const RouteTable &t, int i)
