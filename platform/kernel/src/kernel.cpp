@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <deque>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 extern "C" {
 volatile unsigned long jiffies;
@@ -24,6 +28,7 @@ void (*br_mldsnoop_cleanup_hook)(void);
 void (*br_mldsnoop_enable_hook)(unsigned int);
 void (*br_mldsnoop_set_age_hook)(struct net_bridge *, int);
 void (*br_mldsnoop_show_hook)(void);
+void (*br_mldsnoop_del_port_hook)(struct net_bridge_port *);
 }
 
 namespace {
@@ -56,6 +61,10 @@ struct State {
     std::set<const sk_buff *> skbs;
 
     std::vector<wyk_sent> sent;
+
+    std::set<const net_bridge_port *> ports;       // live bridge ports of wyk_port_add
+    std::set<const net_bridge_port *> freed_ports; // kept mapped, inaccessible
+    u16 next_port_no = 1;
 };
 
 State &st()
@@ -100,7 +109,7 @@ int hooks_set()
     return (br_v6snoop_forward_hook != nullptr) + (br_v6snoop_deliver_hook != nullptr) +
            (br_mldsnoop_start_hook != nullptr) + (br_mldsnoop_cleanup_hook != nullptr) +
            (br_mldsnoop_enable_hook != nullptr) + (br_mldsnoop_set_age_hook != nullptr) +
-           (br_mldsnoop_show_hook != nullptr);
+           (br_mldsnoop_show_hook != nullptr) + (br_mldsnoop_del_port_hook != nullptr);
 }
 
 void run_rcu_callbacks()
@@ -121,6 +130,24 @@ void free_skb_struct(sk_buff *skb)
     }
     st().skbs.erase(skb);
     delete skb;
+}
+
+size_t port_map_size()
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    return (sizeof(net_bridge_port) + page - 1) / page * page;
+}
+
+// The last step of the bridge's port removal, a grace period after it.
+void free_port_rcu(rcu_head *head)
+{
+    auto *p = container_of(head, net_bridge_port, wyk_rcu);
+    st().ports.erase(p);
+    st().freed_ports.insert(p);
+    std::memset(static_cast<void *>(p), 0x6b, sizeof *p);
+    // Kept mapped so the address is never handed out again.
+    if (mprotect(p, port_map_size(), PROT_NONE) != 0)
+        fault("freed bridge port could not be made inaccessible");
 }
 
 } // namespace
@@ -325,6 +352,11 @@ static void record_send(int deliver, const struct net_bridge_port *to, struct sk
         fault("frame sent after it was freed");
         return;
     }
+    if (st().freed_ports.count(to)) {
+        fault("frame sent to a freed bridge port");
+        kfree_skb(skb); // the send takes the frame over
+        return;
+    }
     int delivered = !(skb->dev && to && skb->dev == to->dev);
     st().sent.push_back(wyk_sent{deliver, to, skb, delivered});
 }
@@ -367,6 +399,49 @@ int __ipv6_addr_type(const struct in6_addr *addr)
     if (std::memcmp(a, zero, 10) == 0 && a[10] == 0xff && a[11] == 0xff)
         return IPV6_ADDR_MAPPED;
     return IPV6_ADDR_UNICAST | IPV6_ADDR_SCOPE_TYPE(0x0e);
+}
+
+struct net_bridge_port *wyk_port_add(struct net_device *dev)
+{
+    void *mem = mmap(nullptr, port_map_size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED) {
+        fault("no memory for a bridge port");
+        return nullptr;
+    }
+    auto *p = new (mem) net_bridge_port();
+    p->dev = dev;
+    p->port_no = st().next_port_no++;
+    st().ports.insert(p);
+    rcu_assign_pointer(dev->br_port, p);
+    return p;
+}
+
+void wyk_port_del(struct net_bridge_port *port)
+{
+    if (!st().ports.count(port)) {
+        fault("removal of a bridge port that is not live");
+        return;
+    }
+    // The bridge removes ports under RTNL, where it may sleep.
+    if (st().bh_depth || st().softirq || st().rcu_depth)
+        fault("bridge port removed in atomic context");
+    rcu_assign_pointer(port->dev->br_port, static_cast<net_bridge_port *>(nullptr));
+    rcu_read_lock();
+    void (*hook)(struct net_bridge_port *) = br_mldsnoop_del_port_hook;
+    if (hook)
+        hook(port);
+    rcu_read_unlock();
+    call_rcu(&port->wyk_rcu, free_port_rcu);
+}
+
+size_t wyk_ports_live(void)
+{
+    return st().ports.size();
+}
+
+int wyk_port_is_freed(const struct net_bridge_port *p)
+{
+    return st().freed_ports.count(p) ? 1 : 0;
 }
 
 // ---- test controls ----

@@ -251,6 +251,87 @@ TEST_F(Kernel, PortRecordLeadsWithBridgeAndDevice)
     EXPECT_EQ(br_v6snoop_port_dev(&p), &d);
 }
 
+struct PortHookCall {
+    int calls;
+    net_bridge_port *port;
+    net_device *dev_at_call; // the port's device, read in the hook
+    net_bridge_port *br_port_at_call;
+    int rcu_depth, bh_depth;
+};
+PortHookCall g_port_hook;
+
+void record_port_hook(net_bridge_port *p)
+{
+    g_port_hook = {g_port_hook.calls + 1, p, p->dev, p->dev->br_port, wyk_rcu_depth(), wyk_bh_depth()};
+}
+
+// Port removal as the bridge does it: the device stops naming the port, the
+// module hears of it while the port is still readable, and the port is
+// freed only after a grace period.
+TEST_F(Kernel, BridgePortRemoval)
+{
+    net_device dev{};
+    net_bridge_port *p = wyk_port_add(&dev);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(dev.br_port, p);
+    EXPECT_EQ(p->dev, &dev);
+    EXPECT_EQ(wyk_ports_live(), 1u);
+
+    g_port_hook = {};
+    br_mldsnoop_del_port_hook = record_port_hook;
+    wyk_port_del(p);
+    br_mldsnoop_del_port_hook = nullptr;
+    EXPECT_EQ(g_port_hook.calls, 1);
+    EXPECT_EQ(g_port_hook.port, p);
+    EXPECT_EQ(g_port_hook.dev_at_call, &dev);
+    EXPECT_EQ(g_port_hook.br_port_at_call, nullptr) << "the device stopped naming the port first";
+    EXPECT_EQ(g_port_hook.rcu_depth, 1);
+    EXPECT_EQ(g_port_hook.bh_depth, 0);
+    EXPECT_EQ(dev.br_port, nullptr);
+    EXPECT_FALSE(wyk_port_is_freed(p));
+    EXPECT_EQ(p->dev, &dev) << "readable until the grace period";
+
+    wyk_rcu_grace_period();
+    EXPECT_TRUE(wyk_port_is_freed(p));
+    EXPECT_EQ(wyk_ports_live(), 0u);
+    ASSERT_EQ(wyk_fault_count(), 0u) << wyk_fault_text();
+
+    const unsigned char frame[20] = {0x33, 0x33};
+    sk_buff *skb = wyk_skb_frame(&dev, frame, sizeof frame);
+    br_forward(p, skb_clone(skb, GFP_ATOMIC));
+    br_deliver(p, skb_clone(skb, GFP_ATOMIC));
+    EXPECT_EQ(wyk_sent_count(), 0u);
+    EXPECT_EQ(wyk_skb_live(), 1u) << "the sends took their copies over";
+    kfree_skb(skb);
+    EXPECT_EQ(wyk_fault_count(), 2u);
+    EXPECT_NE(std::string(wyk_fault_text()).find("frame sent to a freed bridge port"), std::string::npos);
+
+    wyk_reset(1000);
+    wyk_port_del(p);
+    EXPECT_NE(std::string(wyk_fault_text()).find("not live"), std::string::npos);
+    net_bridge_port *q = wyk_port_add(&dev);
+    ASSERT_NE(q, nullptr);
+    EXPECT_NE(q, p) << "a freed port's address is never handed out again";
+    local_bh_disable();
+    wyk_port_del(q);
+    local_bh_enable();
+    EXPECT_NE(std::string(wyk_fault_text()).find("bridge port removed in atomic context"), std::string::npos);
+    wyk_rcu_grace_period();
+}
+
+TEST(KernelDeathTest, FreedPortIsUnreadable)
+{
+    EXPECT_DEATH(
+        {
+            net_device dev{};
+            net_bridge_port *p = wyk_port_add(&dev);
+            wyk_port_del(p);
+            wyk_rcu_grace_period();
+            std::printf("%p\n", static_cast<void *>(*static_cast<net_device *volatile *>(&p->dev)));
+        },
+        "");
+}
+
 TEST_F(Kernel, PrintkIsReadable)
 {
     printk("a %d %s\n", 5, "b");

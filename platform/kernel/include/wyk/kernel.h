@@ -26,6 +26,7 @@ typedef uint8_t u8;
 typedef uint16_t u16;
 typedef uint32_t u32;
 typedef uint64_t u64;
+typedef int32_t s32;
 typedef unsigned int gfp_t;
 
 #define GFP_ATOMIC 0x20u
@@ -147,7 +148,10 @@ void local_bh_disable(void);
 void local_bh_enable(void);
 
 /* ---- time ---- */
+/* The platform's rate; a build may set another to show the module follows it. */
+#ifndef HZ
 #define HZ 100
+#endif
 /* Wraps at 32 bits, as on the platform. */
 extern volatile unsigned long jiffies;
 
@@ -191,6 +195,7 @@ struct net_bridge_port {
 	struct net_bridge *br;
 	struct net_device *dev;
 	u16 port_no;
+	struct rcu_head wyk_rcu; /* owned by the stand-in (wyk_port_del) */
 };
 
 struct sk_buff {

@@ -64,6 +64,18 @@ size_t wyk_sent_count(void);
 const struct wyk_sent *wyk_sent_at(size_t i);
 void wyk_sent_clear(void);
 
+/* Bridge ports as the bridge adds and removes them. wyk_port_add makes dev a
+ * port (dev->br_port set). wyk_port_del removes it as the bridge does, in
+ * process context: clears dev->br_port, calls the port removal hook inside an
+ * RCU read-side section, and frees the port after the next grace period. A
+ * freed port is poisoned, made inaccessible and never reused, so any later
+ * read of it crashes the test; a frame sent to it is reported as a fault. */
+struct net_bridge_port *wyk_port_add(struct net_device *dev);
+void wyk_port_del(struct net_bridge_port *port);
+size_t wyk_ports_live(void);
+/* Whether p is a port that wyk_port_del has freed (p itself is not read). */
+int wyk_port_is_freed(const struct net_bridge_port *p);
+
 /* The bridge's call sites: the forward hook as frame reception calls it for a
  * multicast destination, the deliver hook as the bridge device's transmit
  * does; bottom halves off and inside an RCU read-side section. Result of the
