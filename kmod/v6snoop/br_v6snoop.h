@@ -1,5 +1,5 @@
 /*
- * What the platform bridge exports to the MLD snooping module: seven hook
+ * What the platform bridge exports to the MLD snooping module: eight hook
  * pointers, defined (initially null) and exported by the bridge, which the
  * module fills at load and clears at unload, and the bridge's per-port send
  * operations. Where the bridge calls each hook: bridge-hooks.md.
@@ -33,6 +33,9 @@ extern void (*br_mldsnoop_cleanup_hook)(void);
 extern void (*br_mldsnoop_enable_hook)(unsigned int flag);
 extern void (*br_mldsnoop_set_age_hook)(struct net_bridge *br, int age);
 extern void (*br_mldsnoop_show_hook)(void);
+/* Port removal: called for a port leaving the bridge, after the device no
+ * longer names it and before the port is handed to RCU to be freed. */
+extern void (*br_mldsnoop_del_port_hook)(struct net_bridge_port *port);
 
 #ifndef BR_V6SNOOP_OWN_SEND
 /* Send a frame out of one port; both take the frame over and drop it when the

@@ -162,18 +162,25 @@ int br_mldsnoop_empty(const u8 *group)
 	return empty;
 }
 
+/*
+ * A deadline lapses once it lies behind the tick count as a signed 32-bit
+ * difference, however far behind the scan first sees it (ages shorter than
+ * the scan period); a deadline that wrapped past the counter's top still lies
+ * ahead. An age of 0 keeps every entry.
+ */
+static int mldsnoop_lapsed(u32 expires, u32 now)
+{
+	return mldsnoop_list.age != 0 && (s32)(now - expires) > 0;
+}
+
 void br_mldsnoop_query_timeout(unsigned long data)
 {
 	struct mldsnoop_entry *e, *n;
-	u32 now, expires;
 
 	(void)data;
 	local_bh_disable();
 	list_for_each_entry_safe(e, n, &mldsnoop_list.list, list) {
-		now = (u32)jiffies;
-		expires = (u32)e->expires;
-		/* A deadline `age` or more behind has wrapped past the counter's top. */
-		if (expires < now && now - expires < mldsnoop_list.age)
+		if (mldsnoop_lapsed((u32)e->expires, (u32)jiffies))
 			mldsnoop_unlink(e);
 	}
 	local_bh_enable();
@@ -223,7 +230,7 @@ void br_mldsnoop_show(void)
 	const u8 *g, *h;
 
 	printk("MLD snooping Status:%s\n", mldsnoop_list.enabled ? "On" : "Off");
-	printk("MLD snooping List Age is:%d\n", (int)(mldsnoop_list.age / 100));
+	printk("MLD snooping List Age is:%d\n", (int)(mldsnoop_list.age / HZ));
 	printk("***********MLD snooping list Start***********\n");
 	rcu_read_lock();
 	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
@@ -234,10 +241,31 @@ void br_mldsnoop_show(void)
 		       br_v6snoop_port_dev(e->port)->name,
 		       g[0], g[1], g[2], g[3], g[4], g[5],
 		       h[0], h[1], h[2], h[3], h[4], h[5],
-		       (int)((u32)(e->expires - jiffies) / 100));
+		       (int)((u32)(e->expires - jiffies) / HZ));
 	}
 	rcu_read_unlock();
 	printk("***********MLD snooping list End***********\n");
+}
+
+/*
+ * Entries hold the port's address, not a reference: the bridge calls this
+ * before it hands the port to RCU to be freed, whether the table is started
+ * or not. The device no longer names the port by then, and on this
+ * uniprocessor kernel no packet path is half-way through a frame of it, so
+ * nothing learns the port again.
+ */
+void br_mldsnoop_del_port(struct net_bridge_port *port)
+{
+	struct mldsnoop_entry *e, *n;
+
+	if (!port)
+		return;
+	local_bh_disable();
+	list_for_each_entry_safe(e, n, &mldsnoop_list.list, list) {
+		if (e->port == port)
+			mldsnoop_unlink(e);
+	}
+	local_bh_enable();
 }
 
 void mld_group_to_mac(const u8 *address, u8 *out)
@@ -454,7 +482,7 @@ static int v6snoop_hooks_free(void)
 	return !br_v6snoop_forward_hook && !br_v6snoop_deliver_hook &&
 	       !br_mldsnoop_start_hook && !br_mldsnoop_cleanup_hook &&
 	       !br_mldsnoop_enable_hook && !br_mldsnoop_set_age_hook &&
-	       !br_mldsnoop_show_hook;
+	       !br_mldsnoop_show_hook && !br_mldsnoop_del_port_hook;
 }
 
 int __init br_mldsnoop_init(void)
@@ -475,6 +503,7 @@ int __init br_mldsnoop_init(void)
 	br_mldsnoop_enable_hook = br_mldsnoop_enable;
 	br_mldsnoop_set_age_hook = br_mldsnoop_set_age;
 	br_mldsnoop_show_hook = br_mldsnoop_show;
+	br_mldsnoop_del_port_hook = br_mldsnoop_del_port;
 	printk("\r\n%s\n", v6snoop_banner);
 	return 0;
 }
@@ -489,6 +518,7 @@ void __exit br_mldsnoop_exit(void)
 	br_mldsnoop_enable_hook = NULL;
 	br_mldsnoop_set_age_hook = NULL;
 	br_mldsnoop_show_hook = NULL;
+	br_mldsnoop_del_port_hook = NULL;
 	synchronize_rcu();
 	/* No hook runs now. Whatever was learnt after the cleanup (or before a
 	 * first start) goes too, with the timer it may have armed; then every

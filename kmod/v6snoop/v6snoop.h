@@ -9,8 +9,9 @@
 extern "C" {
 #endif
 
-#define MLDSNOOP_DEFAULT_AGE 15000 /* ticks: 150 s at HZ 100 */
-#define MLDSNOOP_SCAN_TICKS 1000   /* ageing scan every 10 s */
+/* Times in ticks, through HZ: the kernel's tick rate is a build choice. */
+#define MLDSNOOP_DEFAULT_AGE (150 * HZ) /* lifetime of a membership: 150 s */
+#define MLDSNOOP_SCAN_TICKS (10 * HZ)   /* ageing scan every 10 s */
 #define MLDSNOOP_DEFAULT_MAX 1024  /* default bound of the table */
 
 struct mldsnoop_table {
@@ -45,6 +46,8 @@ void br_mldsnoop_cleanup(void);
 void br_mldsnoop_enable(unsigned int flag);
 void br_mldsnoop_set_age(struct net_bridge *br, int age);
 void br_mldsnoop_show(void);
+/* Forgets every membership learnt on a port that is leaving the bridge. */
+void br_mldsnoop_del_port(struct net_bridge_port *port);
 
 void mld_group_to_mac(const u8 *address, u8 *out);
 int br_mldsnoop_send(struct sk_buff *skb, const u8 *group, int forward);

@@ -1,4 +1,4 @@
-// Load, start, cleanup and unload.
+// Load, start, cleanup and unload, and ports leaving the bridge.
 #include <cctype>
 
 #include "fixture.h"
@@ -7,6 +7,8 @@ namespace v6test {
 namespace {
 
 using namespace frames;
+
+constexpr unsigned long kScanTicks = MLDSNOOP_SCAN_TICKS;
 
 class Lifecycle : public Bridge {
 protected:
@@ -25,7 +27,7 @@ protected:
         return (br_v6snoop_forward_hook != nullptr) + (br_v6snoop_deliver_hook != nullptr) +
                (br_mldsnoop_start_hook != nullptr) + (br_mldsnoop_cleanup_hook != nullptr) +
                (br_mldsnoop_enable_hook != nullptr) + (br_mldsnoop_set_age_hook != nullptr) +
-               (br_mldsnoop_show_hook != nullptr);
+               (br_mldsnoop_show_hook != nullptr) + (br_mldsnoop_del_port_hook != nullptr);
     }
 
     // "\r\nv6snoop V1.1.0.0 (May 10 2011-10:46:59)\n", with the build's date
@@ -73,6 +75,7 @@ TEST_F(Lifecycle, LoadInstallsTheHooksAndPrintsTheBanner)
     EXPECT_EQ(br_mldsnoop_enable_hook, &br_mldsnoop_enable);
     EXPECT_EQ(br_mldsnoop_set_age_hook, &br_mldsnoop_set_age);
     EXPECT_EQ(br_mldsnoop_show_hook, &br_mldsnoop_show);
+    EXPECT_EQ(br_mldsnoop_del_port_hook, &br_mldsnoop_del_port);
 }
 
 void other_show(void) {}
@@ -89,6 +92,7 @@ TEST_F(Lifecycle, LoadRefusedWhenAnyHookIsTaken)
     static auto void_hook = +[]() {};
     static auto enable_hook = +[](unsigned) {};
     static auto set_age_hook = +[](net_bridge *, int) {};
+    static auto del_port_hook = +[](net_bridge_port *) {};
     const Hook hooks[] = {
         {"forward", [] { br_v6snoop_forward_hook = frame_hook; }, [] { return br_v6snoop_forward_hook == frame_hook; }},
         {"deliver", [] { br_v6snoop_deliver_hook = frame_hook; }, [] { return br_v6snoop_deliver_hook == frame_hook; }},
@@ -97,6 +101,8 @@ TEST_F(Lifecycle, LoadRefusedWhenAnyHookIsTaken)
         {"enable", [] { br_mldsnoop_enable_hook = enable_hook; }, [] { return br_mldsnoop_enable_hook == enable_hook; }},
         {"set age", [] { br_mldsnoop_set_age_hook = set_age_hook; }, [] { return br_mldsnoop_set_age_hook == set_age_hook; }},
         {"show", [] { br_mldsnoop_show_hook = other_show; }, [] { return br_mldsnoop_show_hook == other_show; }},
+        {"del port", [] { br_mldsnoop_del_port_hook = del_port_hook; },
+         [] { return br_mldsnoop_del_port_hook == del_port_hook; }},
     };
     for (const Hook &h : hooks) {
         SCOPED_TRACE(h.name);
@@ -116,6 +122,7 @@ TEST_F(Lifecycle, LoadRefusedWhenAnyHookIsTaken)
         br_mldsnoop_enable_hook = nullptr;
         br_mldsnoop_set_age_hook = nullptr;
         br_mldsnoop_show_hook = nullptr;
+        br_mldsnoop_del_port_hook = nullptr;
         ASSERT_EQ(wyk_module_init(), 0);
     }
     EXPECT_EQ(dummy_frame_hook_calls, 0);
@@ -217,6 +224,85 @@ TEST_F(Lifecycle, BeforeTheFirstStart)
     EXPECT_TRUE(table().empty());
     EXPECT_FALSE(timer_pending(&mldsnoop_list.query_timer));
     EXPECT_EQ(wyk_fault_count(), 0u) << wyk_fault_text();
+}
+
+// A port that leaves the bridge while data for its groups keeps coming: its
+// memberships go before the port is freed, and the other ports are served on.
+// The stand-in makes the freed port unreadable and reports a send to it.
+TEST_F(Lifecycle, PortLeavingTheBridgeIsForgottenBeforeItIsFreed)
+{
+    enum State { Running, AfterCleanup, SwitchedOff };
+    const struct {
+        const char *name;
+        State state;
+    } cases[] = {{"started and enabled", Running},
+                 {"after a cleanup, still learning", AfterCleanup},
+                 {"snooping switched off meanwhile", SwitchedOff}};
+    using Sent = std::vector<std::pair<std::string, int>>;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        br_mldsnoop_cleanup_hook();
+        wyk_rcu_grace_period();
+        if (c.state != AfterCleanup)
+            br_mldsnoop_start_hook();
+        br_mldsnoop_enable_hook(1);
+
+        net_device lan5{};
+        std::snprintf(lan5.name, IFNAMSIZ, "lan5");
+        net_bridge_port *leaving = wyk_port_add(&lan5);
+        ASSERT_NE(leaving, nullptr);
+        auto on_lan5 = [&](const Bytes &f) {
+            sk_buff *skb = wyk_skb_frame(&lan5, f.data(), f.size());
+            int r = wyk_bridge_forward(skb);
+            kfree_skb(skb);
+            return r;
+        };
+        ASSERT_EQ(on_lan5(mld_v1(131, kHostA, ip6("ff05::1:3"), ip6("ff05::1:3"))), 0);
+        ASSERT_EQ(on_lan5(mld_v1(131, kHostB, ip6("ff05::1:3"), ip6("ff05::1:3"))), 0);
+        ASSERT_EQ(on_lan5(mld_v2(kHostA, {{2, ip6("ff0e::1:5")}})), 0);
+        report(0, kHostC, "ff05::1:3");
+        report(1, kHostB, "ff0e::2:7");
+        ASSERT_EQ(table().size(), 5u);
+        ASSERT_EQ(forward(3, udp(kHostC, ip6("ff05::1:3"))), 1);
+        ASSERT_EQ(take_sent().size(), 2u) << "lan1 and lan5";
+        if (c.state == SwitchedOff)
+            br_mldsnoop_enable_hook(0);
+
+        wyk_port_del(leaving);
+        EXPECT_EQ(lan5.br_port, nullptr);
+        const mldsnoop_entry *e;
+        list_for_each_entry(e, &mldsnoop_list.list, list)
+            EXPECT_NE(e->port, leaving) << "an entry still names the leaving port";
+        if (c.state == SwitchedOff)
+            br_mldsnoop_enable_hook(1);
+
+        // Before and after the grace period that frees the port.
+        for (bool freed : {false, true}) {
+            SCOPED_TRACE(freed ? "port freed" : "port not yet freed");
+            if (freed) {
+                wyk_rcu_grace_period();
+                ASSERT_TRUE(wyk_port_is_freed(leaving));
+            }
+            EXPECT_EQ(forward(3, udp(kHostC, ip6("ff05::1:3"))), 1);
+            EXPECT_EQ(take_sent(), (Sent{{"lan1", 0}}));
+            EXPECT_EQ(forward(3, udp(kHostC, ip6("ff0e::1:5"))), 1) << "no member left: not flooded";
+            EXPECT_TRUE(take_sent().empty());
+            EXPECT_EQ(forward(3, udp(kHostC, ip6("ff0e::2:7"))), 1);
+            EXPECT_EQ(take_sent(), (Sent{{"lan2", 0}}));
+            bool consumed = false;
+            EXPECT_EQ(deliver(udp(kHostC, ip6("ff05::1:3")), &consumed), 1);
+            EXPECT_TRUE(consumed);
+            EXPECT_EQ(take_sent(), (Sent{{"lan1", 1}}));
+            // Its device no longer names a port: what still comes in on it is not learnt.
+            EXPECT_EQ(on_lan5(mld_v1(131, kHostA, ip6("ff05::9"), ip6("ff05::9"))), 0);
+            wyk_advance(kScanTicks);
+        }
+        EXPECT_EQ(table(), (std::vector<Entry>{entry(1, "ff0e::2:7", kHostB), entry(0, "ff05::1:3", kHostC)}));
+        const std::string shown = show();
+        EXPECT_EQ(shown.find("lan5"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("Dev:lan1"), std::string::npos) << shown;
+        EXPECT_EQ(wyk_fault_count(), 0u) << wyk_fault_text();
+    }
 }
 
 } // namespace

@@ -139,19 +139,23 @@ TEST_F(Table, AgeZeroNeverLapses)
     EXPECT_TRUE(timer_pending(&mldsnoop_list.query_timer)) << "the scan kept running";
 }
 
-// The lapse test of one scan, by how far the tick count is past the deadline.
+// The lapse test of one scan, by how far the tick count is past the deadline:
+// any distance behind it, taken as a signed 32-bit difference, also `age` and
+// more; half the counter or more away counts as ahead.
 TEST_F(Table, LapseTestByDistancePastTheDeadline)
 {
     struct Case {
-        long past; // ticks past the deadline when the scan runs
+        int64_t past; // ticks past the deadline when the scan runs
         bool kept;
     };
-    const Case cases[] = {{-1, true}, {0, true}, {1, false}, {14999, false}, {15000, true}, {40000, true}};
+    const Case cases[] = {{-1, true},         {0, true},           {1, false},
+                          {14999, false},     {15000, false},      {40000, false},
+                          {0x7fffffff, false}, {0x80000000, true}, {-0x7fffffff, true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.past << " ticks past");
         wyk_set_jiffies(kStart);
         ASSERT_EQ(br_mldsnoop_add(port(0), g1.data(), kHostA.data()), 1);
-        wyk_set_jiffies(kStart + MLDSNOOP_DEFAULT_AGE + c.past);
+        wyk_set_jiffies(static_cast<u32>(kStart + MLDSNOOP_DEFAULT_AGE + static_cast<uint64_t>(c.past)));
         br_mldsnoop_query_timeout(0);
         EXPECT_EQ(present(0, g1, kHostA), c.kept);
         br_mldsnoop_del(port(0), g1.data(), kHostA.data());
