@@ -4,6 +4,7 @@
 #define FUSE_USE_VERSION 35
 #include <fuse3/fuse.h>
 
+#include "cmdlog.h"
 #include "cmdtable.h"
 #include "device.h"
 #include "flashimg.h"
@@ -31,11 +32,15 @@ namespace {
 constexpr size_t kMaxLine = 4096;       // a command node write beyond this is refused
 constexpr size_t kMaxAdslInfo = 65536;
 
+bool read_file(const std::string &path, std::string &text);
+
 // ---- /proc/wysoc ------------------------------------------------------------
 
 struct ProcState {
     CmdTable table;
     std::string adslinfo_path;
+    std::string cmdlog_path;
+    std::string refuse_path;
     std::string last_line;  // the line last written, by any writer
 };
 
@@ -46,6 +51,8 @@ struct NodeHandle {
     std::string written;  // what this open file wrote so far
     std::string answer;   // what reads of this open file return
     bool answered = false;
+    bool refuse_write = false;
+    size_t recorded = 0;  // how much of `written` the record holds
 };
 
 ProcState &proc_state() { return *static_cast<ProcState *>(fuse_get_context()->private_data); }
@@ -99,6 +106,30 @@ int proc_readdir(const char *path, void *buf, fuse_fill_dir_t fill, off_t, fuse_
     return 0;
 }
 
+// What a test asked the command node to refuse, looked up at every open.
+CmdRefusal current_refusal()
+{
+    std::string text;
+    if (!read_file(proc_state().refuse_path, text))
+        return CmdRefusal::none;
+    return cmd_refusal(text);
+}
+
+// Appends what this open file wrote to the record, once it is closed.
+void record_line(NodeHandle *h)
+{
+    if (h->node != ProcNode::cmd || h->written.size() == h->recorded)
+        return;
+    h->recorded = h->written.size();
+    std::string rec = cmdlog_escape(h->written) + "\n";
+    FILE *f = std::fopen(proc_state().cmdlog_path.c_str(), "ab");
+    bool ok = f && std::fwrite(rec.data(), 1, rec.size(), f) == rec.size();
+    if (f && std::fclose(f) != 0)
+        ok = false;
+    if (!ok)
+        std::fprintf(stderr, "gwsim: cannot record to %s\n", proc_state().cmdlog_path.c_str());
+}
+
 int proc_open(const char *path, fuse_file_info *fi)
 {
     ProcNode node = proc_node(path);
@@ -106,8 +137,12 @@ int proc_open(const char *path, fuse_file_info *fi)
         return -ENOENT;
     if (node == ProcNode::adslinfo && (fi->flags & O_ACCMODE) != O_RDONLY)
         return -EACCES;
+    CmdRefusal refusal = node == ProcNode::cmd ? current_refusal() : CmdRefusal::none;
+    if (refusal == CmdRefusal::open)
+        return -EACCES;
     auto h = std::make_unique<NodeHandle>();
     h->node = node;
+    h->refuse_write = refusal == CmdRefusal::write;
     if (node == ProcNode::adslinfo) {
         std::ifstream in(proc_state().adslinfo_path, std::ios::binary);
         std::ostringstream ss;
@@ -142,6 +177,8 @@ int proc_write(const char *, const char *buf, size_t size, off_t, fuse_file_info
     NodeHandle *h = node_handle(fi);
     if (h->node != ProcNode::cmd)
         return -EACCES;
+    if (h->refuse_write)
+        return -EIO;
     if (size > kMaxLine - h->written.size())
         return -EFBIG;
     h->written.append(buf, size);
@@ -155,8 +192,17 @@ int proc_truncate(const char *path, off_t, fuse_file_info *)
     return proc_node(path) == ProcNode::cmd ? 0 : -EACCES;
 }
 
+// Sent on every close() before it returns, so the record is complete when
+// the writer's fclose() is.
+int proc_flush(const char *, fuse_file_info *fi)
+{
+    record_line(node_handle(fi));
+    return 0;
+}
+
 int proc_release(const char *, fuse_file_info *fi)
 {
+    record_line(node_handle(fi));
     delete node_handle(fi);
     return 0;
 }
@@ -335,6 +381,7 @@ fuse_operations proc_ops()
     ops.read = proc_read;
     ops.write = proc_write;
     ops.truncate = proc_truncate;
+    ops.flush = proc_flush;
     ops.release = proc_release;
     return ops;
 }
@@ -406,6 +453,8 @@ int serve_device(const DevicePaths &d, pid_t owner)
     DevState dev;
     std::string text, error;
     proc.adslinfo_path = d.adslinfo();
+    proc.cmdlog_path = d.cmdlog();
+    proc.refuse_path = d.cmd_refuse();
     if (!read_file(d.cmdtable(), text) || !parse_cmdtable(text, proc.table, error)) {
         std::fprintf(stderr, "gwsim: command table %s: %s\n", d.cmdtable().c_str(),
                      error.empty() ? std::strerror(errno) : error.c_str());

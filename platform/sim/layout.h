@@ -35,6 +35,8 @@ struct DevicePaths {
     std::string calls() const { return dir + "/calls.log"; }
     std::string cmdtable() const { return dir + "/cmdtable.txt"; }
     std::string adslinfo() const { return dir + "/adslinfo.txt"; }
+    std::string cmdlog() const { return dir + "/cmdnode.log"; }
+    std::string cmd_refuse() const { return dir + "/cmdnode.refuse"; }
     std::string pidfile() const { return dir + "/gwsim.pid"; }
     std::string log() const { return dir + "/gwsim.log"; }
     std::string temporary_mark() const { return dir + "/.temporary"; }

@@ -1,5 +1,6 @@
 #include "simtest.h"
 
+#include "cmdlog.h"
 #include "flashimg.h"
 #include "layout.h"
 
@@ -201,6 +202,30 @@ std::vector<std::string> Gateway::calls() const
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+std::vector<std::string> Gateway::cmd_lines() const
+{
+    std::ifstream in(dir_ + "/cmdnode.log", std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    std::vector<std::string> lines;
+    if (!gwsim::cmdlog_parse(ss.str(), lines))
+        throw std::runtime_error("malformed command node record in " + dir_);
+    return lines;
+}
+
+void Gateway::cmd_node_refuses(const std::string &what) const
+{
+    const std::string flag = dir_ + "/cmdnode.refuse";
+    if (what.empty()) {
+        if (unlink(flag.c_str()) != 0 && errno != ENOENT)
+            throw std::runtime_error("cannot remove " + flag);
+        return;
+    }
+    if (what != "open" && what != "write")
+        throw std::invalid_argument("the command node refuses \"open\" or \"write\"");
+    write_all(flag, what);
 }
 
 std::string Gateway::read_file(const std::string &device_path) const

@@ -41,6 +41,13 @@ public:
     // the command name and its arguments separated by single blanks.
     std::vector<std::string> calls() const;
 
+    // Every line written to /proc/wysoc/wyci_cmd, in order, each recorded when
+    // its writer closed the node.
+    std::vector<std::string> cmd_lines() const;
+    // Makes the command node refuse "open" or "write" from now on, or refuse
+    // nothing again for "".
+    void cmd_node_refuses(const std::string &what) const;
+
     // Runs `gwsim ARGS...` itself (for example {"stop", dir()} or
     // {"start", dir()}), with the caller's environment.
     RunResult gwsim(const std::vector<std::string> &args) const;

@@ -1,4 +1,5 @@
 // The simulator's pure pieces: NOR image rules, command table, profile, layout.
+#include "cmdlog.h"
 #include "cmdtable.h"
 #include "flashimg.h"
 #include "layout.h"
@@ -192,6 +193,60 @@ TEST(Layout, RomdIsTheLastEraseBlockOfWylinux)
     EXPECT_EQ(romd.offset + romd.size, wylinux.offset + wylinux.size);
     EXPECT_EQ(romd.size, gwsim::kEraseSize);
     EXPECT_EQ(gwsim::kPartitions[4].offset + gwsim::kPartitions[4].size, gwsim::kFlashSize);
+}
+
+TEST(CmdLog, EveryLineComesBackThroughItsRecord)
+{
+    const struct {
+        std::string line;
+        std::string record;
+    } cases[] = {
+        {"adsl delt show", "adsl delt show"},
+        {"", ""},
+        {"wyci ATBT\n", "wyci ATBT\\x0a"},
+        {"a\\b", "a\\\\b"},
+        {"\\x41", "\\\\x41"},  // text that looks like an escape
+        {std::string("nul\0in", 6), "nul\\x00in"},
+        {"\r\t\x7f\xff", "\\x0d\\x09\\x7f\\xff"},
+    };
+    std::string file;
+    for (const auto &c : cases) {
+        EXPECT_EQ(gwsim::cmdlog_escape(c.line), c.record);
+        file += gwsim::cmdlog_escape(c.line) + "\n";
+    }
+    std::vector<std::string> lines;
+    ASSERT_TRUE(gwsim::cmdlog_parse(file, lines));
+    ASSERT_EQ(lines.size(), std::size(cases));
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], cases[i].line) << "record " << i;
+}
+
+TEST(CmdLog, MalformedRecordsAreRefused)
+{
+    const struct {
+        const char *text;
+        size_t kept;  // records before the bad one
+    } cases[] = {
+        {"ok\nno line feed", 1},
+        {"lone\\\n", 0},
+        {"ok\n\\q\n", 1},
+        {"\\x4\n", 0},
+        {"\\x4g\n", 0},
+        {"\\xAB\n", 0},  // escapes are lower case
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> lines;
+        EXPECT_FALSE(gwsim::cmdlog_parse(c.text, lines)) << c.text;
+        EXPECT_EQ(lines.size(), c.kept) << c.text;
+    }
+}
+
+TEST(CmdLog, RefusalWordOfTheFlagFile)
+{
+    EXPECT_EQ(gwsim::cmd_refusal("write"), gwsim::CmdRefusal::write);
+    EXPECT_EQ(gwsim::cmd_refusal("write\n"), gwsim::CmdRefusal::write);
+    for (const char *text : {"", "open", "open\n", "writes", "anything"})
+        EXPECT_EQ(gwsim::cmd_refusal(text), gwsim::CmdRefusal::open) << text;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <tuple>
 
@@ -87,6 +88,74 @@ TEST(CommandNode, WorksFromAShellInsideTheGateway)
                      "head -n 1 $WY_SYSROOT/proc/wysoc/wyci_cmd"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "8\n");
+}
+
+// Writes `line` through one open file and reports whether open and close
+// both succeeded.
+bool send(const simtest::Gateway &gw, const std::string &line)
+{
+    FILE *f = std::fopen(gw.path("/proc/wysoc/wyci_cmd").c_str(), "w");
+    if (!f)
+        return false;
+    std::fwrite(line.data(), 1, line.size(), f);
+    return std::fclose(f) == 0;
+}
+
+TEST(CommandNode, RecordsEveryLineInOrder)
+{
+    simtest::Gateway gw;
+    EXPECT_TRUE(gw.cmd_lines().empty());
+    const std::string lines[] = {"adsl delt show", "wyci ATBT 1", "adsl delt show", "wyci ATBT\n",
+                                 std::string("a\0b", 3)};
+    for (const std::string &l : lines)
+        ASSERT_TRUE(send(gw, l));
+    gw.read_file("/proc/wysoc/wyci_cmd");  // reading records nothing
+    ASSERT_TRUE(send(gw, ""));             // nor does an open that wrote nothing
+    // One line through several writes of one open file is one record.
+    int fd = open(gw.path("/proc/wysoc/wyci_cmd").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(write(fd, "adsl ", 5), 5);
+    EXPECT_EQ(write(fd, "info", 4), 4);
+    close(fd);
+    // A refused write leaves no record.
+    fd = open(gw.path("/proc/wysoc/wyci_cmd").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::string junk = "wyci " + std::string(5000, 'x');
+    EXPECT_EQ(write(fd, junk.data(), junk.size()), -1);
+    close(fd);
+
+    std::vector<std::string> want(std::begin(lines), std::end(lines));
+    want.push_back("adsl info");
+    EXPECT_EQ(gw.cmd_lines(), want);
+    // The record is complete as soon as a writer's close returns.
+    auto r = gw.run({"sh", "-c", "printf 'adsl x' > $WY_SYSROOT/proc/wysoc/wyci_cmd"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(gw.cmd_lines().back(), "adsl x");
+}
+
+TEST(CommandNode, RefusesWhatATestAsks)
+{
+    simtest::Gateway gw;
+    ASSERT_TRUE(send(gw, "wyci ATBT 1"));
+    gw.cmd_node_refuses("open");
+    for (int flags : {O_WRONLY, O_RDONLY, O_RDWR}) {
+        EXPECT_EQ(open(gw.path("/proc/wysoc/wyci_cmd").c_str(), flags), -1) << flags;
+        EXPECT_EQ(errno, EACCES) << flags;
+    }
+    // Only the command node refuses.
+    EXPECT_NE(gw.read_file("/proc/wysoc/wysupport_adslinfo"), "");
+
+    gw.cmd_node_refuses("write");
+    int fd = open(gw.path("/proc/wysoc/wyci_cmd").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(write(fd, "wyci ATShowWpaPsk", 17), -1);
+    EXPECT_EQ(errno, EIO);
+    close(fd);
+
+    gw.cmd_node_refuses("");
+    EXPECT_EQ(gw.read_file("/proc/wysoc/wyci_cmd"), "5\n");  // the refused line never arrived
+    ASSERT_TRUE(send(gw, "wyci ATShowWpaPsk"));
+    EXPECT_EQ(gw.cmd_lines(), (std::vector<std::string>{"wyci ATBT 1", "wyci ATShowWpaPsk"}));
 }
 
 TEST(CommandNode, AdslInformationIsReadOnlyText)
