@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ void setup()
     if (!mkdtemp(tmpl))
         abort();
     root = tmpl;
+    atexit([] { std::filesystem::remove_all(root); });
     if (mkdir((root + "/tmp").c_str(), 0755) != 0)
         abort();
     setenv("WY_SYSROOT", root.c_str(), 1);
