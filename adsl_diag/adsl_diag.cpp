@@ -76,7 +76,7 @@ extern "C" int fileToStdout(const char *path)
         printf("\r\nopen file error!");
         return -1;
     }
-    lseek(fd, 0, SEEK_SET);
+    (void)lseek(fd, 0, SEEK_SET); // a FIFO cannot seek; it is read from where it is
     char chunk[kChunk + 1];
     for (;;) {
         ssize_t n = read(fd, chunk, kChunk);
