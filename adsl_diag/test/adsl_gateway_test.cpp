@@ -31,7 +31,7 @@ struct Case {
     const char *what;
     std::vector<std::string> args;  // after the program's path
     std::string refuse;             // what the command node refuses ("" nothing)
-    bool lock_unopenable;
+    const char *lock;               // what lies at /tmp/adsllockfd: "", "dir", "symlink"
     bool with_result;               // a DELT result file lies in /tmp
     std::string out;                // expected output; "@info" for the ADSL information
     bool sent;                      // the line reached the node
@@ -56,27 +56,31 @@ TEST(AdslDiag, CommandsAgainstTheGatewayNodes)
     const std::string result_out = std::string(kResult) + "\r\n";
 
     const std::vector<Case> cases = {
-        {"delt show", {"delt", "show"}, "", false, true, result_out, true, false},
-        {"delt status", {"delt", "status"}, "", false, true, result_out, true, false},
-        {"status delt", {"status", "delt"}, "", false, true, "", true, true},
-        {"delt alone", {"delt"}, "", false, true, "", true, true},
-        {"no delt", {"show"}, "", false, true, "@info", true, true},
-        {"no words", {}, "", false, false, "@info", true, false},
-        {"result missing", {"delt", "show"}, "", false, false, "\r\nopen file error!", true, false},
-        {"lock unopenable", {"snr"}, "", true, false, lock_error + "@info", true, false},
-        {"lock unopenable, delt", {"delt", "show"}, "", true, true, lock_error + result_out, true, false},
-        {"node refuses opening", {"delt", "show"}, "open", false, true, node_error, false, true},
-        {"node refuses opening, no delt", {"snr"}, "open", false, false, node_error, false, false},
-        {"node refuses writing", {"delt", "status"}, "write", false, true, write_error, false, true},
-        {"79 characters", {filler(79)}, "", false, false, "@info", true, false},
-        {"80 characters", {filler(80)}, "", false, true, kTooLong, false, true},
-        {"far too long", {"delt", "show", std::string(200, 'x')}, "", false, true, kTooLong, false, true},
+        {"delt show", {"delt", "show"}, "", "", true, result_out, true, false},
+        {"delt status", {"delt", "status"}, "", "", true, result_out, true, false},
+        {"status delt", {"status", "delt"}, "", "", true, "", true, true},
+        {"delt alone", {"delt"}, "", "", true, "", true, true},
+        {"no delt", {"show"}, "", "", true, "@info", true, true},
+        {"no words", {}, "", "", false, "@info", true, false},
+        {"result missing", {"delt", "show"}, "", "", false, "\r\nopen file error!", true, false},
+        {"lock unopenable", {"snr"}, "", "dir", false, lock_error + "@info", true, false},
+        {"lock unopenable, delt", {"delt", "show"}, "", "dir", true, lock_error + result_out, true, false},
+        {"lock file a planted link", {"snr"}, "", "symlink", false, lock_error + "@info", true, false},
+        {"node refuses opening", {"delt", "show"}, "open", "", true, node_error, false, true},
+        {"node refuses opening, no delt", {"snr"}, "open", "", false, node_error, false, false},
+        {"node refuses writing", {"delt", "status"}, "write", "", true, write_error, false, true},
+        {"79 characters", {filler(79)}, "", "", false, "@info", true, false},
+        {"80 characters", {filler(80)}, "", "", true, kTooLong, false, true},
+        {"far too long", {"delt", "show", std::string(200, 'x')}, "", "", true, kTooLong, false, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(gw.path("/tmp/adsllockfd"));
-        if (c.lock_unopenable)
+        std::filesystem::remove(gw.path("/tmp/planted"));
+        if (std::string(c.lock) == "dir")
             std::filesystem::create_directory(gw.path("/tmp/adsllockfd"));
+        if (std::string(c.lock) == "symlink")
+            std::filesystem::create_symlink(gw.path("/tmp/planted"), gw.path("/tmp/adsllockfd"));
         std::filesystem::remove(gw.path(kDiag));
         if (c.with_result)
             gw.write_file(kDiag, kResult);
@@ -101,12 +105,14 @@ TEST(AdslDiag, CommandsAgainstTheGatewayNodes)
         sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
         EXPECT_EQ(sent, c.sent ? std::vector<std::string>{line} : std::vector<std::string>{});
         EXPECT_EQ(gw.exists(kDiag), c.result_left);
+        EXPECT_FALSE(gw.exists("/tmp/planted"));  // a planted link is never followed
     }
     // The lock file is made once and kept.
     struct stat st {};
     ASSERT_EQ(stat(gw.path("/tmp/adsllockfd").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(st.st_size, 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 // The line as argv[0] gives it, bare name or path: in this process, where the
