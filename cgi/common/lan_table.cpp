@@ -78,7 +78,7 @@ bool lan_lease_active(const char *node)
            strcmp(expire, "0:0:0") != 0;
 }
 
-bool lan_key_usable(const char *value, unsigned size)
+bool lan_key_usable(const char *value, size_t size)
 {
     size_t len = strlen(value);
     return len > 0 && len + 1 < size && strcmp(value, "N/A") != 0;

@@ -49,6 +49,6 @@ bool lan_lease_active(const char *node);
 
 // True when `value`, read into a buffer of `size` bytes, can identify an
 // entry: set (not "N/A", not empty) and not possibly cut by the read.
-bool lan_key_usable(const char *value, unsigned size);
+bool lan_key_usable(const char *value, size_t size);
 
 #endif

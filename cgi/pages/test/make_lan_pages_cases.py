@@ -98,14 +98,16 @@ def dhcp_static_list(st):
         return out, 255
     for i in range(n):
         e = st.get("Dhcpd_Entry%d" % i, {})
-        ip, mac = e.get("IP", "N/A"), e.get("MAC", "N/A")
+        # Read into 64 bytes; a value that fills them may have been cut and
+        # identifies nothing.
+        ip, mac = e.get("IP", "N/A")[:63], e.get("MAC", "N/A")[:63]
         active = False
-        if ip not in ("N/A", "") and mac not in ("N/A", ""):
+        if all(v not in ("N/A", "") and len(v) < 63 for v in (ip, mac)):
             for j in range(count(st, "DhcpLease", "LeaseNum", MAX_LEASES) or 0):
                 lease = st.get("DhcpLease_Entry%d" % j, {})
                 if "IP" not in lease or "MAC" not in lease:
                     continue
-                if lease["IP"] == ip and lease["MAC"] == mac:
+                if lease["IP"][:63] == ip and lease["MAC"][:63] == mac:
                     active = lease_active(lease)
                     break
         out += row_start(2 if i % 2 == 0 else 1, 45, i + 1) + icon(61, active) + cell(224, ip) + cell(280, mac)
@@ -353,12 +355,15 @@ C["lease_states"] = merge(TURKISH, {
     "DhcpLease_Entry7": {"IP": "192.168.1.13", "MAC": "00:11:22:33:44:0D", "ExpireTime": "2:0:0"},
 })
 C["unset_never_match"] = {
-    "Dhcpd": {"MaxStaticNum": "4"},
+    "Dhcpd": {"MaxStaticNum": "5"},
+    # too long to be read whole: the cut texts would be equal
+    "Dhcpd_Entry4": {"IP": "1" * 63 + "A", "MAC": "m" * 80},
     "Dhcpd_Entry1": {"IP": "N/A", "MAC": "N/A"},
     "Dhcpd_Entry2": {"IP": "", "MAC": ""},
     "Dhcpd_Entry3": {"IP": "192.168.1.5", "MAC": "N/A"},
-    "DhcpLease": {"LeaseNum": "4"},
+    "DhcpLease": {"LeaseNum": "5"},
     "DhcpLease_Entry0": {"IP": "N/A", "MAC": "N/A", "ExpireTime": "1:0:0"},
+    "DhcpLease_Entry4": {"IP": "1" * 63 + "B", "MAC": "m" * 80, "ExpireTime": "1:0:0"},
     "DhcpLease_Entry1": {"IP": "", "MAC": "", "ExpireTime": "1:0:0"},
     "DhcpLease_Entry2": {"IP": "192.168.1.5", "MAC": "N/A", "ExpireTime": "1:0:0"},
     "DhcpLease_Entry3": {"ExpireTime": "1:0:0"},
