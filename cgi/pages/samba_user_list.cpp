@@ -116,15 +116,17 @@ void build_row(FILE *t, int i)
 int main()
 {
     print_head();
-    FILE *t = fmemopen(g_table, sizeof g_table, "w");
-    if (t) {
-        for (int i = 0; i < kFixedSlots; ++i)
-            build_row(t, i);
-        html_fout(t, " </table></body><script language=\"JavaScript\">Multi_Language(%d);</script></html>",
-                  frame_language_index());
-        fflush(t);
-        long len = ftell(t);
-        fclose(t);
+    // Without a memory stream the table goes out piece by piece instead.
+    FILE *mem = fmemopen(g_table, sizeof g_table, "w");
+    FILE *t = mem ? mem : stdout;
+    for (int i = 0; i < kFixedSlots; ++i)
+        build_row(t, i);
+    html_fout(t, " </table></body><script language=\"JavaScript\">Multi_Language(%d);</script></html>",
+              frame_language_index());
+    if (mem) {
+        fflush(mem);
+        long len = ftell(mem);
+        fclose(mem);
         if (len > 0)
             fwrite(g_table, 1, static_cast<size_t>(len), stdout);
     }
