@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "out.h"
+#include "page_parts.h"
 #include "store.h"
 
 const char *const kLanDeleteByIndex =
@@ -14,20 +15,13 @@ const char *const kLanDeleteByIndex =
     "\tf.submit();\n"
     "}\n";
 
-void lan_head(bool line_feed)
-{
-    fputs("<html><head><meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-1\">"
-          "<link rel=\"stylesheet\" href=\"../control.css\" type=\"text/css\">",
-          stdout);
-    if (line_feed)
-        fputc('\n', stdout);
-}
-
 void lan_page_start(bool line_feed, bool style, const SpanText *spans, size_t count,
                     const char *functions)
 {
     frame_header();
-    lan_head(line_feed);
+    head_short("../control.css");
+    if (line_feed)
+        fputc('\n', stdout);
     if (style)
         frame_style_block();
     frame_head_end();
@@ -35,9 +29,7 @@ void lan_page_start(bool line_feed, bool style, const SpanText *spans, size_t co
     frame_script_src("../Multi_Language.js");
     frame_script(spans, count, functions);
     frame_body();
-    fputs("<table width=\"100%\" border=\"1\" align=center cellpadding=\"1\" cellspacing=\"0\" "
-          "bordercolor=\"#FFFFFF\">\n",
-          stdout);
+    table_plain(true);
 }
 
 void lan_heading_number(int width)

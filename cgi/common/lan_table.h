@@ -1,6 +1,6 @@
-// Shapes the LAN-side list pages share: their short head, heading and row
-// cells sized in pixels, the state icon, a lease's state, and how many rows
-// each list can have.
+// Shapes the LAN-side list pages share: the start of the DHCP and station
+// pages, heading and row cells sized in pixels, the state icon, a lease's
+// state, and how many rows each list can have.
 #ifndef WY_CGI_LAN_TABLE_H
 #define WY_CGI_LAN_TABLE_H
 
@@ -20,12 +20,8 @@ constexpr int kFixedSlots = 16;
 // form's returnCurrentIndex and submits the form.
 extern const char *const kLanDeleteByIndex;
 
-// The short meta line with the stylesheet "../control.css", and a line feed
-// after it when `line_feed`.
-void lan_head(bool line_feed);
-
 // The DHCP and station pages from the header to the table tag: the short
-// head (a line feed after it when `line_feed`), the style block when `style`,
+// head with "../control.css" (a line feed after it when `line_feed`), the style block when `style`,
 // both script includes, Multi_Language for `spans` and the page's `functions`,
 // the body and a table tag without background.
 void lan_page_start(bool line_feed, bool style, const SpanText *spans, size_t count,

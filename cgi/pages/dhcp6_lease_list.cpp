@@ -5,6 +5,7 @@
 
 #include "frame.h"
 #include "lan_table.h"
+#include "page_parts.h"
 #include "row_count.h"
 #include "store.h"
 
@@ -15,12 +16,6 @@ constexpr SpanText kSpans[] = {
     {"IPv6_Client_Addr", nullptr},
     {"IPv6_Client_DUID", nullptr},
 };
-
-void read_or_na(const char *node, const char *attr, char *value, size_t size)
-{
-    if (store_get(node, attr, value, size) != WYAPI_OK)
-        snprintf(value, size, "N/A");
-}
 
 void print_headings()
 {
@@ -48,8 +43,8 @@ int main()
         char ip6[128];
         // A DUID is at most 130 bytes, shown in hex with separators.
         char duid[400];
-        read_or_na(node, "IP6", ip6, sizeof ip6);
-        read_or_na(node, "ClientDuid", duid, sizeof duid);
+        store_get_or(node, "IP6", ip6, sizeof ip6, "N/A");
+        store_get_or(node, "ClientDuid", duid, sizeof duid, "N/A");
         if (strcmp(ip6, "N/A") == 0)
             continue;
         lan_row_start(row_class_by_count(printed), 15, printed + 1);

@@ -5,6 +5,7 @@
 
 #include "frame.h"
 #include "lan_table.h"
+#include "page_parts.h"
 #include "row_count.h"
 #include "store.h"
 
@@ -18,12 +19,6 @@ constexpr SpanText kSpans[] = {
 };
 
 using Text = char[128];
-
-void read_or_na(const char *node, const char *attr, Text value)
-{
-    if (store_get(node, attr, value, sizeof(Text)) != WYAPI_OK)
-        snprintf(value, sizeof(Text), "N/A");
-}
 
 void print_headings()
 {
@@ -50,9 +45,9 @@ int main()
         char node[32];
         snprintf(node, sizeof node, "DhcpLease_Entry%d", i);
         Text host, ip, mac;
-        read_or_na(node, "HostName", host);
-        read_or_na(node, "IP", ip);
-        read_or_na(node, "MAC", mac);
+        store_get_or(node, "HostName", host, sizeof host, "N/A");
+        store_get_or(node, "IP", ip, sizeof ip, "N/A");
+        store_get_or(node, "MAC", mac, sizeof mac, "N/A");
         if (strcmp(ip, "N/A") == 0)
             continue;
         lan_row_start(row_class_by_count(printed), 15, printed + 1);

@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "lan_table.h"
 #include "out.h"
+#include "page_parts.h"
 #include "row_count.h"
 #include "store.h"
 
@@ -24,12 +25,6 @@ using Key = char[64];
 struct Entry {
     Key ip, mac;
 };
-
-void read_or_na(const char *node, const char *attr, Key value)
-{
-    if (store_get(node, attr, value, sizeof(Key)) != WYAPI_OK)
-        snprintf(value, sizeof(Key), "N/A");
-}
 
 // The state of the first lease with the entry's IP and MAC; inactive when
 // none has them. An unset or cut IP or MAC matches nothing.
@@ -93,8 +88,8 @@ int main()
         char node[32];
         snprintf(node, sizeof node, "Dhcpd_Entry%d", i);
         Entry e;
-        read_or_na(node, "IP", e.ip);
-        read_or_na(node, "MAC", e.mac);
+        store_get_or(node, "IP", e.ip, sizeof e.ip, "N/A");
+        store_get_or(node, "MAC", e.mac, sizeof e.mac, "N/A");
         bool active = static_entry_active(e);
         lan_row_start(row_class_by_index_reversed(i), 45, i + 1);
         lan_icon_cell(61, active);

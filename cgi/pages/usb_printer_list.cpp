@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "lan_table.h"
 #include "out.h"
+#include "page_parts.h"
 #include "store.h"
 
 namespace {
@@ -38,12 +39,6 @@ void print_start()
           stdout);
 }
 
-void read_or(const char *node, const char *attr, Text value, const char *fallback)
-{
-    if (store_get(node, attr, value, sizeof(Text)) != WYAPI_OK)
-        snprintf(value, sizeof(Text), "%s", fallback);
-}
-
 bool is_printer(const char *node)
 {
     char driver[16];
@@ -63,8 +58,8 @@ int main()
         if (!is_printer(node))
             continue;
         Text maker, product, serial;
-        read_or(node, "Manufacturer", maker, "Unknown");
-        read_or(node, "Product", product, "USB Printer");
+        store_get_or(node, "Manufacturer", maker, sizeof maker, "Unknown");
+        store_get_or(node, "Product", product, sizeof product, "USB Printer");
         // Product, then "_" and the serial number when the device has one.
         char name[sizeof(Text) * 2 + 1];
         if (store_get(node, "SerialNumber", serial, sizeof serial) == WYAPI_OK && serial[0] &&

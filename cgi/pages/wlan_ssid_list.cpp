@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "lan_table.h"
 #include "out.h"
+#include "page_parts.h"
 #include "row_count.h"
 #include "store.h"
 
@@ -28,12 +29,6 @@ constexpr Word kSecurity[] = {
 };
 
 using Text = char[128];
-
-void read_or_na(const char *node, const char *attr, Text value)
-{
-    if (store_get(node, attr, value, sizeof(Text)) != WYAPI_OK)
-        snprintf(value, sizeof(Text), "N/A");
-}
 
 void print_start()
 {
@@ -91,9 +86,9 @@ int main()
         char node[32];
         snprintf(node, sizeof node, "WLan_Entry%d", i);
         Text ssid, auth, ap_on;
-        read_or_na(node, "SSID", ssid);
-        read_or_na(node, "AuthMode", auth);
-        read_or_na(node, "APOn", ap_on);
+        store_get_or(node, "SSID", ssid, sizeof ssid, "N/A");
+        store_get_or(node, "AuthMode", auth, sizeof auth, "N/A");
+        store_get_or(node, "APOn", ap_on, sizeof ap_on, "N/A");
         printf("<tr class=\"tabcolor%d\">\n", row_class_by_index(i));
         html_out("<td align=\"center\"><strong>%d</strong></td><td align=\"center\">%s</td>"
                  "<td align=\"center\">%s</td><td align=\"center\">%s</td>",
