@@ -80,6 +80,16 @@ in_gw '$WY_SYSROOT/userfs/cgi-bin/fwrule_action Delete 1; echo'
 in_gw '$WY_SYSROOT/userfs/cgi-bin/fwrule_list | grep -o "<td width=\"20%\" align=center>[^<]*</td>"'
 in_gw 'wyapi get Firewall_Common LANtoWANNum'
 
+step "web interface: three user-defined firewall services, the service list, delete the second"
+for i in 0 1 2; do
+  in_gw "wyapi set FWService_Entry$i ServiceName Game$i && wyapi set FWService_Entry$i Protocol UDP && wyapi set FWService_Entry$i ServicePortType rangePort && wyapi set FWService_Entry$i StartPort 500$i && wyapi set FWService_Entry$i EndPort 510$i"
+done
+in_gw 'wyapi set Firewall_Common ServiceNum 3'
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwservice_select | grep "Game"'
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwservice_action Delete 1'
+in_gw '$WY_SYSROOT/userfs/cgi-bin/fwservice_select | grep "Game"'
+in_gw 'wyapi get Firewall_Common ServiceNum'
+
 step "bridge MLD snooping: real Linux MLD traffic replayed through the module"
 "$top/build/bin/v6snoop-replay" "$top"/kmod/v6snoop/test/captures/p?.pcap | tail -n 12
 
