@@ -126,6 +126,7 @@ MAIL = svc("Mail", "TCP", "singlePort", "2525", "2526")
 LONG = ("<&>\"'" * 205)[:1023]
 
 CASES = {}
+CASES["empty_store"] = {}
 CASES["no_action"] = services([(0, GAME), (1, MAIL)], {"Firewall_Direction_Entry": {"Service": "HTTP[TCP/80]"}})
 CASES["action_2_builtin"] = services([(0, GAME)], action("2", "HTTP[TCP/80]"))
 CASES["action_2_user"] = services([(0, MAIL), (1, GAME)], action("2", "Game[UDP/5000:5100]"))

@@ -146,6 +146,7 @@ EMPTY = {"Active": "", "Interface": "", "Direction": "", "MacAddr": "", "SrcIPAd
 TURKEY = {"GUI_Entry1": {"Multi_Language": "Yes", "Language": "Turkey"}}
 
 V4_CASES = {}
+V4_CASES["empty_store"] = {}
 V4_CASES["indices_0_and_5"] = entries(V4, [(0, v4_rule(0)), (5, v4_rule(5))],
                                       entries(V6, [(1, v6_rule(1))]))
 V4_CASES["reduced_form"] = entries(V4, [(0, v4_rule(0)), (5, v4_rule(5))], {"GUI_Entry3": {"DOVAN_GUI": "1"}})
@@ -160,6 +161,7 @@ V4_CASES["hostile_values"] = entries(V4, [(0, dict(HOSTILE)), (1, v4_rule(1))])
 V4_CASES["hostile_values_reduced"] = entries(V4, [(7, dict(HOSTILE))], {"GUI_Entry3": {"DOVAN_GUI": "1"}})
 
 V6_CASES = {}
+V6_CASES["empty_store"] = {}
 V6_CASES["indices_0_and_5"] = entries(V6, [(0, v6_rule(0)), (5, v6_rule(5))], entries(V4, [(1, v4_rule(1))]))
 V6_CASES["icmpv6_type_words"] = entries(V6, [
     (0, v6_rule(0, "130")), (1, v6_rule(1, "131")), (2, v6_rule(2, "132")), (3, v6_rule(3, "143")),

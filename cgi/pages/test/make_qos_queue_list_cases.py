@@ -153,6 +153,7 @@ HOSTILE = "<b>\"it's\" & </b>"
 LONG = ("<&>\"'\\" * 200)[:1023]
 
 CASES = {}
+CASES["empty_store"] = {}
 CASES["wrr"] = qos(Discipline="WRR", QoSRateLimit="Yes", QoSRatePercent="No", **queues())
 CASES["wrr_percent_footer"] = dict(qos(Discipline="WRR", QoSRateLimit="No", QoSRatePercent="Yes",
                                        **queues(("Yes", "No", "Yes", "Yes"))), **TURKEY)

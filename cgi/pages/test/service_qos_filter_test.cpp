@@ -53,6 +53,8 @@ TEST_P(Golden, PrintsThePageOfTheStore)
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, Golden,
     testing::Values(
+        Fixture{"qos_queue_list", "empty_store"}, Fixture{"fwservice_select", "empty_store"},
+        Fixture{"ipmacfilter_list", "empty_store"}, Fixture{"ipv6macfilter_list", "empty_store"},
         Fixture{"qos_queue_list", "wrr"}, Fixture{"qos_queue_list", "wrr_percent_footer"},
         Fixture{"qos_queue_list", "priority_rate_percent"}, Fixture{"qos_queue_list", "priority_rate_absolute"},
         Fixture{"qos_queue_list", "priority_no_rate_column"}, Fixture{"qos_queue_list", "hiding_texts"},
@@ -128,5 +130,21 @@ TEST(PageShape, HostileValuesComeOutEscaped)
         for (const char *raw : {"<b>", "<script>alert", "<img", "\"it's\"", "<130>", "</td><script>"})
             EXPECT_EQ(golden::count(r.out, raw), 0u) << f.page << " " << f.name << ": " << raw;
         EXPECT_GT(golden::count(r.out, "&lt;"), 0u) << f.page << " " << f.name;
+    }
+}
+
+// A store that cannot be read gives each page whole, as a store holding
+// nothing does, with status 0.
+TEST(PageShape, UnreadableStoreGivesTheEmptyPage)
+{
+    for (const char *page : {"qos_queue_list", "fwservice_select", "ipmacfilter_list", "ipv6macfilter_list"}) {
+        std::string want = fixture({page, "empty_store"}, ".html");
+        for (const char *text : {"garbage", "<ROMFILE><QoS_Common Queue1=\"Yes\">"}) {
+            testroot::TempRoot root;
+            root.write_store_text(text);
+            auto r = testroot::run({std::string(PAGES_BIN) + "/" + page});
+            EXPECT_EQ(r.status, 0) << page << " " << text;
+            EXPECT_TRUE(r.out == want) << page << " " << text << "\n" << golden::first_difference(want, r.out);
+        }
     }
 }
