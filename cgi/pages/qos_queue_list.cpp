@@ -76,35 +76,28 @@ struct FreeDeleter {
     void operator()(void *p) const { free(p); }
 };
 
-// The document grows as it is written, so no stored length can overrun it.
-struct Doc {
-    FILE *f = nullptr;
-    char *text = nullptr;
-    size_t len = 0;
-};
-
-void doc_vappend(Doc &d, Esc esc, bool space, const char *fmt, va_list ap)
+void vpiece(FILE *doc, bool space, const char *fmt, va_list ap)
 {
     if (space)
-        fputc(' ', d.f);
-    out_vformat(d.f, esc, fmt, ap);
+        fputc(' ', doc);
+    out_vformat(doc, Esc::html, fmt, ap);
 }
 
 // The first piece of the weight table: no space in front.
-void first_piece(Doc &d, const char *fmt, ...)
+void first_piece(FILE *doc, const char *fmt, ...)
 {
     va_list ap;
     va_start(ap, fmt);
-    doc_vappend(d, Esc::html, false, fmt, ap);
+    vpiece(doc, false, fmt, ap);
     va_end(ap);
 }
 
 // Every other piece: one space in front, %s escaped for HTML.
-void piece(Doc &d, const char *fmt, ...)
+void piece(FILE *doc, const char *fmt, ...)
 {
     va_list ap;
     va_start(ap, fmt);
-    doc_vappend(d, Esc::html, true, fmt, ap);
+    vpiece(doc, true, fmt, ap);
     va_end(ap);
 }
 
@@ -145,7 +138,7 @@ bool read_queue(int n, Queue &q)
     return !hidden(read, q.shown);
 }
 
-void table_head(Doc &d, const Common &c)
+void table_head(FILE *d, const Common &c)
 {
     if (c.wrr) {
         first_piece(d, TABLE_HEAD "<td width=\"20%%\" align=\"center\" class=\"tableTitle\">Weight</td></tr>");
@@ -163,7 +156,7 @@ void table_head(Doc &d, const Common &c)
                  "<span id='QoS_Rate_Limit'></span></td></tr>");
 }
 
-void queue_row(Doc &d, const Common &c, int n, const Queue &q)
+void queue_row(FILE *d, const Common &c, int n, const Queue &q)
 {
     int cls = row_class_by_index(n - 1); // counts hidden queues too
     if (c.wrr) {
@@ -189,15 +182,15 @@ void queue_row(Doc &d, const Common &c, int n, const Queue &q)
         piece(d, "<td align=center width=\"20%%\">%s</td></tr>\n", q.rate);
 }
 
-void footer(Doc &d, const Common &c, int lang)
+void footer(FILE *d, const Common &c, int lang)
 {
     // Script strings: the values are escaped for a script literal.
-    fputc(' ', d.f);
+    fputc(' ', d);
     if (c.percent)
-        js_fout(d.f, "</table></body><script language=\"JavaScript\">Multi_Language1(%d,\"%s\",\"%s\");"
+        js_fout(d, "</table></body><script language=\"JavaScript\">Multi_Language1(%d,\"%s\",\"%s\");"
                      "</script></html>", lang, c.discipline, c.rate_percent);
     else
-        js_fout(d.f, "</table></body><script language=\"JavaScript\">Multi_Language(%d,\"%s\",\"%s\");"
+        js_fout(d, "</table></body><script language=\"JavaScript\">Multi_Language(%d,\"%s\",\"%s\");"
                      "</script></html>", lang, c.discipline, c.rate_limit);
 }
 
@@ -214,35 +207,43 @@ void print_head()
     frame_body_bgcolor();
 }
 
+// The table and the footer, written to `doc`.
+void build(FILE *doc)
+{
+    // Values of the longest length the store holds: nothing is cut.
+    static Common c;
+    static Queue q;
+    read_common(c);
+    table_head(doc, c);
+    for (int n = 1; n <= kQueues; ++n)
+        if (read_queue(n, q))
+            queue_row(doc, c, n, q);
+    footer(doc, c, frame_language_index());
+}
+
 } // namespace
 
 int main()
 {
     frame_header();
-    std::unique_ptr<Common, FreeDeleter> common(static_cast<Common *>(calloc(1, sizeof(Common))));
-    std::unique_ptr<Queue, FreeDeleter> queue(static_cast<Queue *>(calloc(1, sizeof(Queue))));
-    Doc d;
-    d.f = common && queue ? open_memstream(&d.text, &d.len) : nullptr;
-    std::unique_ptr<char, FreeDeleter> text_owner;
-    if (d.f) {
-        Common &c = *common;
-        read_common(c);
-        table_head(d, c);
-        for (int n = 1; n <= kQueues; ++n)
-            if (read_queue(n, *queue))
-                queue_row(d, c, n, *queue);
-        footer(d, c, frame_language_index());
-        bool bad = ferror(d.f) != 0;
+    // The document grows as it is written, so no stored length can overrun it.
+    char *text = nullptr;
+    size_t len = 0;
+    FILE *mem = open_memstream(&text, &len);
+    bool built = false;
+    std::unique_ptr<char, FreeDeleter> owner;
+    if (mem) {
+        build(mem);
+        built = ferror(mem) == 0;
         // fclose sets text and len; the text is ours to free even on failure.
-        bad |= fclose(d.f) != 0;
-        text_owner.reset(d.text);
-        if (bad)
-            d.len = 0;
+        built &= fclose(mem) == 0;
+        owner.reset(text);
     }
     print_head();
-    // Without memory for the document the page ends after the body tag.
-    if (d.len)
-        fwrite(d.text, 1, d.len, stdout);
+    if (built)
+        fwrite(text, 1, len, stdout);
+    else
+        build(stdout); // without memory for it, the document goes out piece by piece
     fputs("\r \n ", stdout);
     fflush(stdout);
     return 0;
