@@ -3,6 +3,7 @@
 // checked on their own so that a wrong expected file cannot hide them.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "golden.h"
@@ -14,6 +15,11 @@ struct Fixture {
     const char *page;
     const char *name;
 };
+
+void PrintTo(const Fixture &f, std::ostream *os)
+{
+    *os << f.page << "/" << f.name;
+}
 
 std::string fixture(const Fixture &f, const char *ext)
 {
