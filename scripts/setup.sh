@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mips-linux-gnu binutils-mips-linux-gnu qemu-user
   linux-headers-amd64 kmod iproute2 tcpdump
+  ca-certificates openssl dpkg-dev
 )
 
 missing=()
