@@ -51,11 +51,11 @@ std::string subject_path(int slot) { return "/tmp/Certificates/CA" + std::to_str
 
 struct Case {
     const char *golden;
-    std::map<int, std::string> frag0;       // entry index -> "Frag0"; none: no store file
-    std::map<int, std::string> pems;        // slot -> certificate file
-    std::map<int, std::string> old_subjects; // slot -> subject file left by an earlier run
+    std::map<int, std::string> frag0 = {};        // entry index -> "Frag0"; none: no store file
+    std::map<int, std::string> pems = {};         // slot -> certificate file
+    std::map<int, std::string> old_subjects = {}; // slot -> subject file left by an earlier run
     bool turkey = false;
-    std::string err = "";                   // the extractor's messages pass through
+    std::string err = "";                        // the extractor's messages pass through
 };
 
 void PrintTo(const Case &c, std::ostream *os)
@@ -99,35 +99,41 @@ INSTANTIATE_TEST_SUITE_P(
     Fixtures, TrustedcaList,
     testing::Values(
         // Every slot holds a certificate, none is in use; no store file at all.
-        Case{"no_slot_in_use", {}, {{1, kAcme}, {2, kAcme}, {3, kAcme}, {4, kAcme}}},
-        Case{"no_slot_in_use", {{0, "No"}, {1, "No"}, {2, "No"}, {3, "No"}}, {{1, kAcme}, {3, kAcme}}},
-        Case{"only_slot_3", {{0, "No"}, {1, "No"}, {2, "MIIB..."}, {3, "No"}}, {{3, kAcme}}},
-        Case{"only_slot_3_turkey", {{2, "Yes"}}, {{1, kAcme}, {3, kAcme}}, {}, true},
+        Case{.golden = "no_slot_in_use", .pems = {{1, kAcme}, {2, kAcme}, {3, kAcme}, {4, kAcme}}},
+        Case{.golden = "no_slot_in_use",
+             .frag0 = {{0, "No"}, {1, "No"}, {2, "No"}, {3, "No"}},
+             .pems = {{1, kAcme}, {3, kAcme}}},
+        Case{.golden = "only_slot_3",
+             .frag0 = {{0, "No"}, {1, "No"}, {2, "MIIB..."}, {3, "No"}},
+             .pems = {{3, kAcme}}},
+        Case{.golden = "only_slot_3_turkey",
+             .frag0 = {{2, "Yes"}},
+             .pems = {{1, kAcme}, {3, kAcme}},
+             .turkey = true},
         // Slot 2 is in use but its certificate is gone; its old subject must not show.
-        Case{"missing_certificate",
-             {{0, "Yes"}, {1, "Yes"}},
-             {{1, pem_cert(simple({{kCN, "Slot One"}}))}},
-             {{2, "CN=Stale"}}},
+        Case{.golden = "missing_certificate",
+             .frag0 = {{0, "Yes"}, {1, "Yes"}},
+             .pems = {{1, pem_cert(simple({{kCN, "Slot One"}}))}},
+             .old_subjects = {{2, "CN=Stale"}}},
         // Slot 2's certificate no longer parses.
-        Case{"missing_certificate",
-             {{0, "Yes"}, {1, "Yes"}},
-             {{1, pem_cert(simple({{kCN, "Slot One"}}))}, {2, pem("\x30\x03\x02\x01\x05")}},
-             {{2, "CN=Stale"}},
-             false,
-             "matrixX509ParseCert NOT OK\nError parsing CA cert /tmp/Certificates/CA2.pem\n"},
-        Case{"subject_120_bytes",
-             {{0, "Yes"}, {1, "Yes"}},
-             {{1, pem_cert(simple({{kCN, std::string(117, 'N')}}))},
-              {2, pem_cert(simple({{kCN, std::string(94, 'N') + "\xE2\x82\xAC" "tail"}}))}}},
-        Case{"html_in_subject",
-             {{3, "Yes"}},
-             {{4, pem_cert(simple({{kO, "Fish & Chips"}, {kCN, "<b>bold</b>"}}))}}},
-        Case{"all_slots",
-             {{0, "Yes"}, {1, "Yes"}, {2, "Yes"}, {3, "Yes"}},
-             {{1, pem_cert(simple({{kCN, "One"}}))},
-              {2, pem_cert(simple({{kCN, "Two"}, {kC, "FR"}}))},
-              {3, pem_cert(simple({{kO, "Three"}}))},
-              {4, pem_cert(simple({{kCN, "Four"}}))}}}));
+        Case{.golden = "missing_certificate",
+             .frag0 = {{0, "Yes"}, {1, "Yes"}},
+             .pems = {{1, pem_cert(simple({{kCN, "Slot One"}}))}, {2, pem("\x30\x03\x02\x01\x05")}},
+             .old_subjects = {{2, "CN=Stale"}},
+             .err = "matrixX509ParseCert NOT OK\nError parsing CA cert /tmp/Certificates/CA2.pem\n"},
+        Case{.golden = "subject_120_bytes",
+             .frag0 = {{0, "Yes"}, {1, "Yes"}},
+             .pems = {{1, pem_cert(simple({{kCN, std::string(117, 'N')}}))},
+                      {2, pem_cert(simple({{kCN, std::string(94, 'N') + "\xE2\x82\xAC" "tail"}}))}}},
+        Case{.golden = "html_in_subject",
+             .frag0 = {{3, "Yes"}},
+             .pems = {{4, pem_cert(simple({{kO, "Fish & Chips"}, {kCN, "<b>bold</b>"}}))}}},
+        Case{.golden = "all_slots",
+             .frag0 = {{0, "Yes"}, {1, "Yes"}, {2, "Yes"}, {3, "Yes"}},
+             .pems = {{1, pem_cert(simple({{kCN, "One"}}))},
+                      {2, pem_cert(simple({{kCN, "Two"}, {kC, "FR"}}))},
+                      {3, pem_cert(simple({{kO, "Three"}}))},
+                      {4, pem_cert(simple({{kCN, "Four"}}))}}}));
 
 // A subject file that the extractor leaves (here: a stand-in writing it
 // straight) is read to its first line and at most 99 bytes of whole characters.
