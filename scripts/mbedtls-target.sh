@@ -33,22 +33,18 @@ src=$out/src/mbedtls-$upstream
 if [ ! -f "$out/src/.unpacked-$version" ]; then
   # deb-src entries for the suite the system runs, once.
   if ! apt-cache showsrc "mbedtls=$version" 2>/dev/null | grep -q '^Package: mbedtls'; then
-    . /etc/os-release
-    list=/etc/apt/sources.list.d/wy-deb-src.sources
-    say "adding deb-src entries ($list)"
-    cat >"$list" <<EOF
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: $VERSION_CODENAME-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    # The same archives the system installs from, as source entries.
+    list=/etc/apt/sources.list.d/wy-deb-src
+    if [ -r /etc/apt/sources.list.d/debian.sources ]; then
+      say "adding deb-src entries ($list.sources)"
+      sed 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$list.sources"
+    elif [ -r /etc/apt/sources.list ]; then
+      say "adding deb-src entries ($list.list)"
+      sed -n 's/^deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$list.list"
+    else
+      echo "mbedtls-target: no apt sources to derive deb-src entries from" >&2
+      exit 1
+    fi
     apt-get update -qq
   fi
   say "fetching Debian's source package mbedtls $version"
