@@ -43,6 +43,70 @@ static int mac_equal(const u8 *a, const u8 *b)
 	return memcmp(a, b, ETH_ALEN) == 0;
 }
 
+/* Stands for the buckets while no index is allocated: nothing is found. */
+static struct list_head mldsnoop_no_bucket = LIST_HEAD_INIT(mldsnoop_no_bucket);
+
+static u32 mldsnoop_mix(u32 h)
+{
+	h *= 0x9e3779b1u;
+	return h ^ (h >> 15);
+}
+
+/* Group addresses all start 33-33: the hash takes the other four bytes. */
+static u32 mldsnoop_group_hash(const u8 *group)
+{
+	return mldsnoop_mix(((u32)group[2] << 24) | ((u32)group[3] << 16) |
+			    ((u32)group[4] << 8) | group[5]);
+}
+
+struct list_head *mldsnoop_group_bucket(const u8 *group)
+{
+	if (!mldsnoop_list.index)
+		return &mldsnoop_no_bucket;
+	return &mldsnoop_list.index[mldsnoop_group_hash(group) &
+				    (mldsnoop_list.index_size - 1)];
+}
+
+struct list_head *mldsnoop_member_bucket(const struct net_bridge_port *port,
+					 const u8 *group, const u8 *host)
+{
+	u32 h;
+
+	if (!mldsnoop_list.index)
+		return &mldsnoop_no_bucket;
+	h = mldsnoop_group_hash(group);
+	h = mldsnoop_mix(h ^ (((u32)host[0] << 8) | host[1]));
+	h = mldsnoop_mix(h ^ (((u32)host[2] << 24) | ((u32)host[3] << 16) |
+			      ((u32)host[4] << 8) | host[5]));
+	h = mldsnoop_mix(h ^ (u32)((unsigned long)port >> 4));
+	return &mldsnoop_list.index[mldsnoop_list.index_size +
+				    (h & (mldsnoop_list.index_size - 1))];
+}
+
+/* A power of two near half the bound: chains stay short at the bound. */
+static u32 mldsnoop_index_size(unsigned int max_entries)
+{
+	u32 n = MLDSNOOP_INDEX_MIN;
+
+	while (n < MLDSNOOP_INDEX_MAX && n < max_entries / 2)
+		n <<= 1;
+	return n;
+}
+
+static int mldsnoop_index_alloc(void)
+{
+	u32 n = mldsnoop_index_size(mldsnoop_max_entries), i;
+	struct list_head *index = kmalloc(2 * n * sizeof(*index), GFP_KERNEL);
+
+	if (!index)
+		return -ENOMEM;
+	for (i = 0; i < 2 * n; i++)
+		INIT_LIST_HEAD(&index[i]);
+	mldsnoop_list.index_size = n;
+	mldsnoop_list.index = index;
+	return 0;
+}
+
 static void mldsnoop_free_entry(struct rcu_head *head)
 {
 	kfree(container_of(head, struct mldsnoop_entry, rcu));
@@ -52,6 +116,8 @@ static void mldsnoop_free_entry(struct rcu_head *head)
 static void mldsnoop_unlink(struct mldsnoop_entry *e)
 {
 	list_del_rcu(&e->list);
+	list_del_rcu(&e->by_group);
+	list_del_rcu(&e->by_member);
 	call_rcu(&e->rcu, mldsnoop_free_entry);
 	mldsnoop_count--;
 	if (mldsnoop_count < mldsnoop_max_entries)
@@ -74,7 +140,7 @@ static struct mldsnoop_entry *mldsnoop_find(const struct net_bridge_port *port,
 {
 	struct mldsnoop_entry *e;
 
-	list_for_each_entry(e, &mldsnoop_list.list, list) {
+	list_for_each_entry(e, mldsnoop_member_bucket(port, group, host), by_member) {
 		if (mac_equal(e->group, group) && e->port == port &&
 		    mac_equal(e->host, host))
 			return e;
@@ -111,6 +177,8 @@ int br_mldsnoop_add(struct net_bridge_port *port, const u8 *group, const u8 *hos
 		mldsnoop_full = 1;
 		return 0;
 	}
+	if (!mldsnoop_list.index)
+		return 0;
 	e = kmalloc(sizeof(*e), GFP_ATOMIC);
 	if (!e)
 		return 0;
@@ -121,6 +189,8 @@ int br_mldsnoop_add(struct net_bridge_port *port, const u8 *group, const u8 *hos
 
 	local_bh_disable();
 	list_add_rcu(&e->list, &mldsnoop_list.list);
+	list_add_rcu(&e->by_group, mldsnoop_group_bucket(group));
+	list_add_rcu(&e->by_member, mldsnoop_member_bucket(port, group, host));
 	mldsnoop_count++;
 	if (!mldsnoop_list.timer_armed) {
 		mod_timer(&mldsnoop_list.query_timer, jiffies + MLDSNOOP_SCAN_TICKS);
@@ -137,7 +207,7 @@ int br_mldsnoop_del(struct net_bridge_port *port, const u8 *group, const u8 *hos
 	if (!port || !group || !host)
 		return 0;
 	local_bh_disable();
-	list_for_each_entry_safe(e, n, &mldsnoop_list.list, list) {
+	list_for_each_entry_safe(e, n, mldsnoop_member_bucket(port, group, host), by_member) {
 		if (mac_equal(e->group, group) && e->port == port &&
 		    mac_equal(e->host, host))
 			mldsnoop_unlink(e);
@@ -152,7 +222,7 @@ int br_mldsnoop_empty(const u8 *group)
 	int empty = 1;
 
 	rcu_read_lock();
-	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
+	list_for_each_entry_rcu(e, mldsnoop_group_bucket(group), by_group) {
 		if (mac_equal(e->group, group)) {
 			empty = 0;
 			break;
@@ -283,7 +353,7 @@ static int mldsnoop_port_served(const struct mldsnoop_entry *upto,
 {
 	const struct mldsnoop_entry *e;
 
-	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
+	list_for_each_entry_rcu(e, mldsnoop_group_bucket(group), by_group) {
 		if (e == upto)
 			break;
 		if (e->port == port && mac_equal(e->group, group))
@@ -303,7 +373,7 @@ int br_mldsnoop_send(struct sk_buff *skb, const u8 *group, int forward)
 	int matched = 0, dup, result = 1;
 
 	rcu_read_lock();
-	list_for_each_entry_rcu(e, &mldsnoop_list.list, list) {
+	list_for_each_entry_rcu(e, mldsnoop_group_bucket(group), by_group) {
 		if (!e->port || !mac_equal(e->group, group))
 			continue;
 		matched = 1;
@@ -496,6 +566,10 @@ int __init br_mldsnoop_init(void)
 		printk("v6snoop: bridge hooks already in use, not loaded\n");
 		return -EBUSY;
 	}
+	if (mldsnoop_index_alloc() != 0) {
+		printk("v6snoop: no memory for the table's index, not loaded\n");
+		return -ENOMEM;
+	}
 	br_v6snoop_forward_hook = br_v6snoop_forward;
 	br_v6snoop_deliver_hook = br_v6snoop_deliver;
 	br_mldsnoop_start_hook = br_mldsnoop_start;
@@ -526,6 +600,9 @@ void __exit br_mldsnoop_exit(void)
 	mldsnoop_flush();
 	del_timer_sync(&mldsnoop_list.query_timer);
 	rcu_barrier();
+	/* No reader or entry refers to the buckets after the grace period. */
+	kfree(mldsnoop_list.index);
+	mldsnoop_list.index = NULL;
 	printk("MLD snooping module exit......\n");
 }
 

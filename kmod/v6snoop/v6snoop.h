@@ -13,6 +13,8 @@ extern "C" {
 #define MLDSNOOP_DEFAULT_AGE (150 * HZ) /* lifetime of a membership: 150 s */
 #define MLDSNOOP_SCAN_TICKS (10 * HZ)   /* ageing scan every 10 s */
 #define MLDSNOOP_DEFAULT_MAX 1024  /* default bound of the table */
+#define MLDSNOOP_INDEX_MIN 16      /* buckets of each index, at least */
+#define MLDSNOOP_INDEX_MAX 1024    /* and at most */
 
 struct mldsnoop_table {
 	struct list_head list; /* entries, newest first */
@@ -20,10 +22,18 @@ struct mldsnoop_table {
 	u32 enabled;
 	int timer_armed;
 	u32 age; /* lifetime of a membership, in ticks */
+	/* Index of the packet path's lookups, allocated at load and sized from
+	 * max_entries: index_size heads hashed on the group, then index_size
+	 * hashed on group, port and host. A group's entries keep the list's
+	 * order in their bucket. */
+	struct list_head *index;
+	u32 index_size; /* a power of two */
 };
 
 struct mldsnoop_entry {
 	struct list_head list;
+	struct list_head by_group;  /* bucket of the group */
+	struct list_head by_member; /* bucket of group, port and host */
 	struct rcu_head rcu;
 	struct net_bridge_port *port;
 	u8 group[6];
@@ -48,6 +58,12 @@ void br_mldsnoop_set_age(struct net_bridge *br, int age);
 void br_mldsnoop_show(void);
 /* Forgets every membership learnt on a port that is leaving the bridge. */
 void br_mldsnoop_del_port(struct net_bridge_port *port);
+
+/* The index buckets an entry of this group, and of this membership, belongs
+ * in (an empty list when no index is allocated). */
+struct list_head *mldsnoop_group_bucket(const u8 *group);
+struct list_head *mldsnoop_member_bucket(const struct net_bridge_port *port,
+					 const u8 *group, const u8 *host);
 
 void mld_group_to_mac(const u8 *address, u8 *out);
 int br_mldsnoop_send(struct sk_buff *skb, const u8 *group, int forward);

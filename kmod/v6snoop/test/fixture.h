@@ -69,6 +69,7 @@ protected:
         std::memset(&mldsnoop_list, 0, sizeof mldsnoop_list); // as a fresh load finds it
         mldsnoop_max_entries = MLDSNOOP_DEFAULT_MAX;
         ASSERT_EQ(wyk_module_init(), 0) << wyk_printk_text();
+        index_allocs_ = wyk_kmalloc_live();
         wyk_printk_clear();
         br_mldsnoop_start_hook();
         br_mldsnoop_enable_hook(1);
@@ -87,6 +88,10 @@ protected:
     }
 
     net_bridge_port *port(int i) { return &ports_[i].port; }
+
+    // Allocations of entries: those live beyond what loading the module made.
+    size_t entries_live() const { return wyk_kmalloc_live() - index_allocs_; }
+    size_t index_allocs_ = 0;
 
     // A frame received on port i (-1: the bridge device) through the forward
     // hook; the bridge keeps and frees the frame whatever the result.

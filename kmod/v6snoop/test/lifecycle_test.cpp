@@ -171,9 +171,9 @@ TEST_F(Lifecycle, CleanupEmptiesTheTableAndStopsTheTimer)
     EXPECT_EQ(mldsnoop_list.timer_armed, 1);
     EXPECT_EQ(mldsnoop_list.enabled, 1u);
     EXPECT_EQ(mldsnoop_list.age, 700u);
-    EXPECT_EQ(wyk_kmalloc_live(), 1u) << "freed after the grace period";
+    EXPECT_EQ(entries_live(), 1u) << "freed after the grace period";
     wyk_rcu_grace_period();
-    EXPECT_EQ(wyk_kmalloc_live(), 0u);
+    EXPECT_EQ(entries_live(), 0u);
 }
 
 TEST_F(Lifecycle, LearntWhileStoppedIsNotAgedAndGoesAtTheNextStart)
@@ -189,7 +189,7 @@ TEST_F(Lifecycle, LearntWhileStoppedIsNotAgedAndGoesAtTheNextStart)
     br_mldsnoop_start_hook();
     EXPECT_TRUE(table().empty());
     wyk_rcu_grace_period();
-    EXPECT_EQ(wyk_kmalloc_live(), 0u) << "the entry was freed, not dropped";
+    EXPECT_EQ(entries_live(), 0u) << "the entry was freed, not dropped";
 }
 
 TEST_F(Lifecycle, UnloadAfterCleanupFreesWhatWasLearntSince)

@@ -82,14 +82,14 @@ TEST_F(Table, UnlinkedEntryStaysReadableUntilTheGracePeriod)
     rcu_read_lock(); // a reader standing on the newest entry
     const mldsnoop_entry *e = head();
     EXPECT_EQ(br_mldsnoop_del(port(0), g2.data(), kHostA.data()), 1);
-    EXPECT_EQ(wyk_kmalloc_live(), 2u);
+    EXPECT_EQ(entries_live(), 2u);
     EXPECT_EQ(std::memcmp(e->group, g2.data(), 6), 0);
     const mldsnoop_entry *next = list_entry(e->list.next, mldsnoop_entry, list);
     EXPECT_EQ(std::memcmp(next->group, g1.data(), 6), 0) << "the reader walks on";
     rcu_read_unlock();
     EXPECT_EQ(wyk_rcu_pending(), 1u);
     wyk_rcu_grace_period();
-    EXPECT_EQ(wyk_kmalloc_live(), 1u);
+    EXPECT_EQ(entries_live(), 1u);
 }
 
 TEST_F(Table, GroupToMac)
