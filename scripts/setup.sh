@@ -11,6 +11,7 @@ packages=(
   g++-mips-linux-gnu binutils-mips-linux-gnu qemu-user
   linux-headers-amd64 kmod iproute2 tcpdump
   ca-certificates openssl dpkg-dev
+  liblz4-dev # the codec benchmark's baseline only
 )
 
 missing=()

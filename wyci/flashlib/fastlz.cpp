@@ -1,5 +1,5 @@
-// FastLZ level-1 streams: a greedy LZ77 encoder over a hash of the next three
-// bytes, and a decoder that checks every read and write against its bounds.
+// FastLZ level-1 streams: the greedy encoder every writer starts with, and a
+// decoder that checks every read and write against its bounds.
 #include "flashlib.h"
 #include "fastlz_private.h"
 
@@ -7,157 +7,73 @@
 
 namespace {
 
+using namespace fastlz;
+
 constexpr int kHashLog = 13;
 constexpr uint32_t kHashSize = 1u << kHashLog; // 8192 entries
-constexpr uint32_t kMaxDistance = 8192;
-constexpr uint32_t kMaxLiteralRun = 32;
-constexpr uint32_t kMinMatch = 3;
-constexpr uint32_t kMaxShortMatch = 8;
-constexpr uint32_t kMaxMatch = 264;
+constexpr uint32_t kWide = 16; // bytes the decoder copies at once
 
-uint32_t hash3(const uint8_t *p)
+// Little-endian whatever the host, so both ends of the build write the same
+// streams.
+inline uint32_t load_le32(const uint8_t *p)
 {
-    uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-    return (v * 2654435761u) >> (32 - kHashLog);
+    uint32_t v;
+    memcpy(&v, p, 4);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
 }
 
-// Writes in[0..n) as literal runs of at most 32 bytes.
-uint8_t *put_literals(uint8_t *op, const uint8_t *in, uint32_t n)
+inline uint32_t hash_seq(uint32_t three_bytes)
 {
-    while (n > 0) {
-        uint32_t run = n < kMaxLiteralRun ? n : kMaxLiteralRun;
-        *op++ = uint8_t(run - 1);
-        memcpy(op, in, run);
-        op += run;
-        in += run;
-        n -= run;
+    return (three_bytes * 2654435761u) >> (32 - kHashLog);
+}
+
+// Bytes that a[0..) and b[0..) have in common, b never reaching `b_end`;
+// compared a machine word at a time.
+inline uint32_t common_length(const uint8_t *a, const uint8_t *b, const uint8_t *b_end)
+{
+    const uint8_t *start = b;
+    while (b_end - b >= ptrdiff_t(sizeof(size_t))) {
+        size_t x, y;
+        memcpy(&x, a, sizeof x);
+        memcpy(&y, b, sizeof y);
+        if (size_t d = x ^ y) {
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            return uint32_t(b - start) + uint32_t(__builtin_clzl(d) / 8);
+#else
+            return uint32_t(b - start) + uint32_t(__builtin_ctzl(d) / 8);
+#endif
+        }
+        a += sizeof x;
+        b += sizeof y;
     }
-    return op;
+    while (b < b_end && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return uint32_t(b - start);
 }
 
-uint8_t *put_match_piece(uint8_t *op, uint32_t len, uint32_t dist_code)
+// Exactly n bytes, front to back, with fixed-size copies that overlap at the
+// tail instead of running past it. The source lies apart from the destination
+// or at least 8 bytes before it, so every byte is read after it was written.
+inline void copy_forward(uint8_t *dst, const uint8_t *src, uint32_t n)
 {
-    uint8_t hi = uint8_t(dist_code >> 8);
-    if (len <= kMaxShortMatch) {
-        *op++ = uint8_t(((len - 2) << 5) | hi);
+    if (n >= 8) {
+        uint32_t i = 0;
+        for (; i + 8 <= n; i += 8)
+            memcpy(dst + i, src + i, 8);
+        if (i < n)
+            memcpy(dst + n - 8, src + n - 8, 8);
+    } else if (n >= 4) {
+        memcpy(dst, src, 4);
+        memcpy(dst + n - 4, src + n - 4, 4);
     } else {
-        *op++ = uint8_t((7u << 5) | hi);
-        *op++ = uint8_t(len - 9);
+        for (uint32_t i = 0; i < n; ++i)
+            dst[i] = src[i];
     }
-    *op++ = uint8_t(dist_code & 0xFF);
-    return op;
-}
-
-// A match longer than one instruction carries becomes several with the same
-// distance; no piece may fall below the 3-byte minimum.
-uint8_t *put_match(uint8_t *op, uint32_t len, uint32_t dist)
-{
-    uint32_t code = dist - 1;
-    while (len > kMaxMatch) {
-        uint32_t piece = len - kMaxMatch < kMinMatch ? len - kMinMatch : kMaxMatch;
-        op = put_match_piece(op, piece, code);
-        len -= piece;
-    }
-    return put_match_piece(op, len, code);
-}
-
-// The encoder parses the input in segments: for each position it takes the
-// one candidate the hash table offers, then picks the cheapest sequence of
-// literal runs and matches over the segment (shortest path, cost in output
-// bytes). Segments keep the work area small and on the stack.
-struct Segment {
-    static constexpr uint32_t kSize = 2048;
-    uint32_t cand[kSize];     // match source for each position
-    uint16_t longest[kSize];  // longest usable match there, 0 for none
-    uint32_t cost[kSize + kMaxMatch + 1]; // cheapest encoding of the rest; 0 past the end
-    uint16_t step[kSize];     // what that encoding starts with
-};
-constexpr uint16_t kStepMatch = 0x8000; // step: match of (step & 0x7FFF) bytes; else a literal run
-
-uint32_t match_cost(uint32_t len)
-{
-    return len <= kMaxShortMatch ? 2 : 3;
-}
-
-// Matches may run past the segment's end; the next segment starts after them.
-void find_candidates(const uint8_t *in, uint32_t n, uint32_t begin, uint32_t end, uint32_t *table, Segment &seg)
-{
-    // A match may not cover the last input byte, so that the stream ends
-    // with a literal run as decoders of every release expect.
-    const uint32_t match_end_limit = n - 1;
-    for (uint32_t i = begin; i < end; ++i) {
-        uint32_t k = i - begin;
-        seg.longest[k] = 0;
-        if (i + kMinMatch >= n)
-            continue;
-        uint32_t h = hash3(in + i);
-        uint32_t c = table[h];
-        table[h] = i;
-        // Stale or zero entries are harmless: candidates are compared byte by byte.
-        if (c >= i || i - c > kMaxDistance || in[c] != in[i] || in[c + 1] != in[i + 1] || in[c + 2] != in[i + 2])
-            continue;
-        uint32_t len = kMinMatch;
-        while (len < kMaxMatch && i + len < match_end_limit && in[c + len] == in[i + len])
-            ++len;
-        seg.cand[k] = c;
-        seg.longest[k] = uint16_t(len);
-    }
-}
-
-// Shortest path from the segment's end back to its start. Literal runs: the
-// cheapest run from k ends at the j in (k, k + 32] with the least j + cost[j],
-// kept in a sliding-window minimum. Matches: all short lengths, and the 32
-// longest of the long ones (one cost for 9 to 264 bytes, so a shorter long
-// match pays only when it lands on a much cheaper position, which is rare).
-void plan_segment(uint32_t size, Segment &seg)
-{
-    constexpr uint32_t kLongTries = 32;
-    constexpr uint32_t kRing = 64; // holds the at most 32 window entries
-    uint32_t window[kRing];
-    uint32_t head = 0, tail = 0; // entries window[head..tail), j decreasing, j + cost[j] increasing
-    for (uint32_t k = size; k <= size + kMaxMatch; ++k)
-        seg.cost[k] = 0;
-    for (uint32_t k = size; k-- > 0;) {
-        const uint32_t j = k + 1;
-        while (tail != head && window[(tail - 1) % kRing] + seg.cost[window[(tail - 1) % kRing]] >= j + seg.cost[j])
-            --tail;
-        window[tail++ % kRing] = j;
-        if (window[head % kRing] > k + kMaxLiteralRun)
-            ++head;
-        const uint32_t run_end = window[head % kRing];
-        uint32_t best = 1 + (run_end - k) + seg.cost[run_end];
-        uint16_t step = uint16_t(run_end - k);
-
-        const uint32_t longest = seg.longest[k];
-        for (uint32_t len = longest; len >= kMinMatch;) {
-            uint32_t c = match_cost(len) + seg.cost[k + len];
-            if (c < best) {
-                best = c;
-                step = uint16_t(kStepMatch | len);
-            }
-            len = (len > kMaxShortMatch && len + kLongTries <= longest) ? kMaxShortMatch : len - 1;
-        }
-        seg.cost[k] = best;
-        seg.step[k] = step;
-    }
-}
-
-// Returns where the next segment begins: at or after this one's end.
-uint32_t emit_segment(const uint8_t *in, uint32_t begin, uint32_t size, const Segment &seg, uint8_t *&op)
-{
-    uint32_t k = 0;
-    while (k < size) {
-        uint16_t step = seg.step[k];
-        if (step & kStepMatch) {
-            uint32_t len = step & 0x7FFFu;
-            op = put_match(op, len, begin + k - seg.cand[k]);
-            k += len;
-        } else {
-            op = put_literals(op, in + begin + k, step);
-            k += step;
-        }
-    }
-    return begin + k;
 }
 
 } // namespace
@@ -170,15 +86,61 @@ extern "C" int fastlz_compress(const void *input, int length, void *output)
     uint8_t *op = static_cast<uint8_t *>(output);
     const uint32_t n = uint32_t(length);
 
-    uint32_t table[kHashSize];
-    memset(table, 0, sizeof table);
-    Segment seg;
-    for (uint32_t begin = 0; begin < n;) {
-        uint32_t size = n - begin < Segment::kSize ? n - begin : Segment::kSize;
-        find_candidates(in, n, begin, begin + size, table, seg);
-        plan_segment(size, seg);
-        begin = emit_segment(in, begin, size, seg, op);
+    uint32_t anchor = 0;
+    // A match may not cover the last input byte, so that the stream ends
+    // with a literal run as decoders of every release expect; the hash reads
+    // four bytes.
+    if (n >= 5) {
+        const uint8_t *match_end = in + n - 1;
+        const uint32_t last_start = n - 4;
+        uint32_t table[kHashSize];
+        memset(table, 0, sizeof table);
+        uint32_t ip = 1; // position 0 has nothing behind it
+        while (ip <= last_start) {
+            const uint32_t seq = load_le32(in + ip) & 0xFFFFFFu;
+            const uint32_t h = hash_seq(seq);
+            const uint32_t ref = table[h];
+            table[h] = ip;
+            // Stale or zero entries are harmless: candidates are compared.
+            if (ref >= ip || ip - ref > kMaxDistance || (load_le32(in + ref) & 0xFFFFFFu) != seq) {
+                // Stretches without matches (compressed or random data) are
+                // crossed faster the longer they get.
+                ip += 1 + ((ip - anchor) >> 6);
+                continue;
+            }
+            uint32_t len = kMinMatch + common_length(in + ref + kMinMatch, in + ip + kMinMatch, match_end);
+            uint32_t dist = ip - ref;
+            // One step of lazy evaluation: a longer match one byte on is
+            // worth the literal it costs.
+            if (ip + 1 <= last_start) {
+                const uint32_t next_seq = load_le32(in + ip + 1) & 0xFFFFFFu;
+                const uint32_t next_h = hash_seq(next_seq);
+                const uint32_t next_ref = table[next_h];
+                table[next_h] = ip + 1;
+                if (next_ref < ip + 1 && ip + 1 - next_ref <= kMaxDistance &&
+                    (load_le32(in + next_ref) & 0xFFFFFFu) == next_seq) {
+                    const uint32_t next_len = kMinMatch + common_length(in + next_ref + kMinMatch,
+                                                                        in + ip + 1 + kMinMatch, match_end);
+                    if (next_len > len) {
+                        ++ip;
+                        len = next_len;
+                        dist = ip - next_ref;
+                    }
+                }
+            }
+            op = put_literals(op, in + anchor, ip - anchor);
+            op = put_match(op, len, dist);
+            ip += len;
+            anchor = ip;
+            // The bytes just before the next position are the likeliest
+            // source of its match.
+            if (ip <= last_start + 1) {
+                table[hash_seq(load_le32(in + ip - 2) & 0xFFFFFFu)] = ip - 2;
+                table[hash_seq(load_le32(in + ip - 1) & 0xFFFFFFu)] = ip - 1;
+            }
+        }
     }
+    op = put_literals(op, in + anchor, n - anchor);
     return int(op - static_cast<uint8_t *>(output));
 }
 
@@ -201,7 +163,11 @@ extern "C" int fastlz_decompress(const void *input, int length, void *output, in
             uint32_t run = ctrl + 1;
             if (run > in_len - ip || run > cap - op)
                 return 0;
-            memcpy(out + op, in + ip, run);
+            // With room on both sides, one fixed copy of the longest run.
+            if (in_len - ip >= kMaxLiteralRun && cap - op >= kMaxLiteralRun)
+                memcpy(out + op, in + ip, kMaxLiteralRun);
+            else
+                copy_forward(out + op, in + ip, run);
             ip += run;
             op += run;
         } else {
@@ -217,12 +183,21 @@ extern "C" int fastlz_decompress(const void *input, int length, void *output, in
             dist += in[ip++];
             if (dist > op || len > cap - op)
                 return 0;
-            // Byte by byte, front to back: a short distance repeats what was
-            // just written.
             const uint8_t *ref = out + op - dist;
             uint8_t *dst = out + op;
-            for (uint32_t i = 0; i < len; ++i)
-                dst[i] = ref[i];
+            if (dist >= kWide && cap - op >= len + kWide) {
+                // Whole chunks, the last one running past the match into
+                // output that later instructions write.
+                for (uint32_t i = 0; i < len; i += kWide)
+                    memcpy(dst + i, ref + i, kWide);
+            } else if (dist >= 8) {
+                copy_forward(dst, ref, len);
+            } else {
+                // A short distance repeats what was just written: byte by
+                // byte, front to back.
+                for (uint32_t i = 0; i < len; ++i)
+                    dst[i] = ref[i];
+            }
             op += len;
         }
         if (ip >= in_len)

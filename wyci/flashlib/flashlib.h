@@ -84,11 +84,16 @@ int atbt_set(unsigned char value);
 /* ---- FastLZ level-1 codec and the compressed configuration file ---- */
 
 /* Compresses `length` bytes of `input` into `output` as a FastLZ level-1
- * stream, whatever `length` is (also for 65536 bytes and more), and returns the
+ * stream with a greedy parse (the fast tier), whatever `length` is (also for 65536 bytes and more), and returns the
  * number of bytes written; 0 for an empty input. `output` must hold at least
  * length + length / 32 + 1 bytes (within the published library's rule of 5 %
  * more, but at least 66 bytes). */
 int fastlz_compress(const void *input, int length, void *output);
+
+/* fastlz_compress's second tier, with the same contract: the smallest stream
+ * this codec writes (an optimal parse over the matches a hash of the next
+ * three bytes offers), at several times the encoding time. */
+int fastlz_compress_optimal(const void *input, int length, void *output);
 
 /* Decodes the `length` bytes of `input` as a level-1 stream into `output`,
  * writing at most `maxout` bytes. The top three bits of the first byte (the
@@ -96,7 +101,8 @@ int fastlz_compress(const void *input, int length, void *output);
  * empty input or a stream that is not valid within these bounds: a literal run
  * or a match's length and distance bytes past the end of the input, output
  * beyond `maxout`, a match reaching before the start of `output`. Never reads
- * or writes outside the two areas. Callers pass the exact decoded size as
+ * or writes outside the two areas; bytes after the decoded ones, up to
+ * `maxout`, may be overwritten. Callers pass the exact decoded size as
  * `maxout` and treat any other result as a failure. */
 int fastlz_decompress(const void *input, int length, void *output, int maxout);
 

@@ -1,5 +1,5 @@
-// fastlz_decompress on hostile streams with any capacity, and the encoder's
-// streams decoding back to their input.
+// fastlz_decompress on hostile streams with any capacity, and the streams of
+// both encoder tiers decoding back to their input.
 #include "flashlib.h"
 
 #include <stdint.h>
@@ -38,18 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int r = fastlz_decompress(in.get(), int(n), out.get(), int(cap));
     check(r >= 0 && size_t(r) <= cap);
 
-    // Round trip of the same bytes as plain input.
+    // Round trip of the same bytes as plain input, through both encoders.
     size_t bound = n + n / 32 + 1;
-    std::unique_ptr<uint8_t[]> packed(new uint8_t[bound]);
-    int c = fastlz_compress(in.get(), int(n), packed.get());
-    check(c >= 0 && size_t(c) <= bound);
-    if (n == 0)
-        return 0;
-    check((packed[0] >> 5) == 0);
-    auto stream = copy_of(packed.get(), size_t(c));
-    std::unique_ptr<uint8_t[]> back(new uint8_t[n]);
-    check(fastlz_decompress(stream.get(), c, back.get(), int(n)) == int(n));
-    check(memcmp(back.get(), in.get(), n) == 0);
-    check(fastlz_decompress(stream.get(), c, back.get(), int(n - 1)) == 0);
+    for (auto encode : {fastlz_compress, fastlz_compress_optimal}) {
+        std::unique_ptr<uint8_t[]> packed(new uint8_t[bound]);
+        int c = encode(in.get(), int(n), packed.get());
+        check(c >= 0 && size_t(c) <= bound);
+        if (n == 0)
+            return 0;
+        check((packed[0] >> 5) == 0);
+        auto stream = copy_of(packed.get(), size_t(c));
+        std::unique_ptr<uint8_t[]> back(new uint8_t[n]);
+        check(fastlz_decompress(stream.get(), c, back.get(), int(n)) == int(n));
+        check(memcmp(back.get(), in.get(), n) == 0);
+        check(fastlz_decompress(stream.get(), c, back.get(), int(n - 1)) == 0);
+    }
     return 0;
 }
