@@ -218,7 +218,48 @@ extern "C" uint32_t vr_getRealRom(const char *buf, uint32_t size)
     return vr_parseRomFromBuffer(buf, size);
 }
 
-extern "C" int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capacity)
+namespace {
+
+using Encoder = int (*)(const void *, int, void *);
+
+// The blocks of in[0..n) with one encoder tier into outp[0..capacity); false
+// when they do not fit, with nothing written past `capacity`.
+bool compress_blocks(const uint8_t *in, uint32_t n, uint8_t *outp, uint32_t capacity, Encoder encode,
+                     uint8_t *block, uint8_t *result, uint32_t *out_len)
+{
+    uint32_t consumed = 0;
+    uint32_t out = 0;
+    while (consumed < n) {
+        uint32_t block_len = n - consumed > CFG_BLOCK_SIZE ? CFG_BLOCK_SIZE : n - consumed;
+        memcpy(block, in + consumed, block_len);
+        consumed += block_len;
+
+        uint32_t method = block_len < kStoredBelow ? CFG_METHOD_STORED : CFG_METHOD_FASTLZ;
+        const uint8_t *payload = block;
+        uint32_t payload_size = block_len;
+        if (method == CFG_METHOD_FASTLZ) {
+            payload = result;
+            payload_size = uint32_t(encode(block, int(block_len), result));
+        }
+        if (payload_size > capacity - out || CFG_BLOCK_HEADER_SIZE > capacity - out - payload_size)
+            return false;
+        uint8_t *h = outp + out;
+        put_le16(h, CFG_BLOCK_ID);
+        put_le16(h + 2, method);
+        put_le32(h + 4, payload_size);
+        put_le32(h + 8, vr_adler32(1, payload, payload_size));
+        put_le32(h + 12, block_len);
+        out += CFG_BLOCK_HEADER_SIZE;
+        memcpy(outp + out, payload, payload_size);
+        out += payload_size;
+    }
+    *out_len = out;
+    return true;
+}
+
+// The fast tier first; the optimal tier when that stream is longer than
+// `fit`, so the largest configuration that fits is the optimal tier's.
+int compress_tiered(const char *src, char *dst, uint32_t *len, uint32_t capacity, uint32_t fit)
 {
     static const char kName[] = "compressCfgBufToBuf";
     if (!len || (*len > 0 && (!src || !dst))) {
@@ -233,40 +274,22 @@ extern "C" int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, ui
     }
     const uint8_t *in = reinterpret_cast<const uint8_t *>(src);
     uint8_t *outp = reinterpret_cast<uint8_t *>(dst);
-    uint32_t remaining = *len;
-    uint32_t consumed = 0;
     uint32_t out = 0;
-    while (remaining > 0) {
-        uint32_t block_len = remaining > CFG_BLOCK_SIZE ? CFG_BLOCK_SIZE : remaining;
-        memcpy(block.get(), in + consumed, block_len);
-        consumed += block_len;
-        remaining -= block_len;
-
-        uint32_t method = block_len < kStoredBelow ? CFG_METHOD_STORED : CFG_METHOD_FASTLZ;
-        const uint8_t *payload = block.get();
-        uint32_t payload_size = block_len;
-        if (method == CFG_METHOD_FASTLZ) {
-            payload = result.get();
-            payload_size = uint32_t(fastlz_compress(block.get(), int(block_len), result.get()));
-        }
-        uint32_t checksum = vr_adler32(1, payload, payload_size);
-
-        if (payload_size > capacity - out || CFG_BLOCK_HEADER_SIZE > capacity - out - payload_size) {
-            printf("Error: compressed stream does not fit its %u-byte buffer!\n", unsigned(capacity));
-            return -1;
-        }
-        uint8_t *h = outp + out;
-        put_le16(h, CFG_BLOCK_ID);
-        put_le16(h + 2, method);
-        put_le32(h + 4, payload_size);
-        put_le32(h + 8, checksum);
-        put_le32(h + 12, block_len);
-        out += CFG_BLOCK_HEADER_SIZE;
-        memcpy(outp + out, payload, payload_size);
-        out += payload_size;
+    if (!compress_blocks(in, *len, outp, fit < capacity ? fit : capacity, fastlz_compress, block.get(),
+                         result.get(), &out) &&
+        !compress_blocks(in, *len, outp, capacity, fastlz_compress_optimal, block.get(), result.get(), &out)) {
+        printf("Error: compressed stream does not fit its %u-byte buffer!\n", unsigned(capacity));
+        return -1;
     }
     *len = out;
     return 0;
+}
+
+} // namespace
+
+extern "C" int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capacity)
+{
+    return compress_tiered(src, dst, len, capacity, capacity);
 }
 
 extern "C" int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t capacity)
@@ -419,8 +442,11 @@ extern "C" int vr_configFileLzEncoder(char *buf, uint32_t *len)
         return -1;
     }
     uint32_t stream_len = n;
-    if (compressCfgBufToBuf(buf, reinterpret_cast<char *>(work.get()) + CFG_COMPRESSED_HEADER_SIZE, &stream_len,
-                            uint32_t(area - CFG_COMPRESSED_HEADER_SIZE)) != 0) {
+    // The file is headed for a partition of 64 KiB: the optimal tier when the
+    // fast one would not fit it.
+    if (compress_tiered(buf, reinterpret_cast<char *>(work.get()) + CFG_COMPRESSED_HEADER_SIZE, &stream_len,
+                        uint32_t(area - CFG_COMPRESSED_HEADER_SIZE),
+                        CFG_MAX_STREAM_LEN - CFG_COMPRESSED_HEADER_SIZE) != 0) {
         printf("Error: compressCfgBufToBuf fail!\n");
         return -1;
     }

@@ -147,7 +147,9 @@ uint32_t vr_getRealRom(const char *buf, uint32_t size);
 /* Encodes the *len bytes of `src` as a block stream into `dst`, which holds
  * `capacity` bytes: blocks of 65536 bytes (the last one the remainder), each
  * FastLZ level 1, or stored when shorter than 32 bytes, with 16-byte
- * little-endian headers and the Adler-32 of the payload. Returns 0 and sets
+ * little-endian headers and the Adler-32 of the payload. The blocks come from
+ * the fast encoder tier, or from the optimal one when the fast stream does
+ * not fit `capacity`. Returns 0 and sets
  * *len to the stream length (0 for an empty input), or -1 after printing the
  * reason: work areas (64 KiB block, 128 KiB result) not allocated, or the
  * stream not fitting `capacity` (nothing is written past it; *len unchanged). */
@@ -180,7 +182,8 @@ int decompressCfgBufToBuf(const char *stream, uint32_t *len, char *dst, uint32_t
 int vr_configFileLzDecoder(char **buf, uint32_t *len);
 
 /* Encodes in place the *len bytes of `buf` into a compressed configuration
- * file (40-byte header, then the stream). Returns 0 with *len set to the
+ * file (40-byte header, then the stream), from the optimal encoder tier when
+ * the fast one's file would exceed 65536 bytes. Returns 0 with *len set to the
  * stream length L; the file takes 40 + L bytes at the start of `buf`, the rest
  * of the original *len bytes is zeroed. Returns -1 after printing the reason,
  * with `buf` unchanged, when memory runs out or the file would not fit in *len

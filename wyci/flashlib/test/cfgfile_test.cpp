@@ -813,6 +813,82 @@ TEST_F(CfgFiles, FileToFileWritesTheBareStream)
     EXPECT_EQ(read_file(root_ / "tmp/out.lz"), stream);
 }
 
+// Length of the block stream one encoder tier gives `text`.
+size_t tier_stream_size(const Bytes &text, int (*encode)(const void *, int, void *))
+{
+    size_t total = 0;
+    Bytes area(65536 + 65536 / 32 + 1);
+    for (size_t at = 0; at < text.size(); at += 65536) {
+        size_t n = std::min<size_t>(65536, text.size() - at);
+        total += 16 + (n < 32 ? n : size_t(encode(text.data() + at, int(n), area.data())));
+    }
+    return total;
+}
+
+TEST_F(CfgFiles, WritersFallBackToTheOptimalTierWhenTheFastOneDoesNotFit)
+{
+    // Configuration text of three blocks and more: find the lengths where the
+    // fast tier fits both writers, where only the optimal one does, and where
+    // neither fits.
+    size_t fits_fast = 0, fits_optimal = 0, fits_none = 0;
+    for (size_t n = 3 * 65536; n < 4 * 65536 && !fits_none; n += 256) {
+        const Bytes text = rom_text(n);
+        const size_t fast = tier_stream_size(text, fastlz_compress);
+        const size_t optimal = tier_stream_size(text, fastlz_compress_optimal);
+        if (40 + fast <= 65536 && !fits_fast)
+            fits_fast = n;
+        if (fast > 65536 && 40 + optimal <= 65536 && !fits_optimal)
+            fits_optimal = n;
+        if (optimal > 65536)
+            fits_none = n;
+    }
+    ASSERT_TRUE(fits_fast && fits_optimal && fits_none) << fits_fast << " " << fits_optimal << " " << fits_none;
+
+    struct Case {
+        size_t n;
+        int (*tier)(const void *, int, void *); // the one the writers should use; null: the file writer refuses
+    };
+    const Case cases[] = {{fits_fast, fastlz_compress},
+                          {fits_optimal, fastlz_compress_optimal},
+                          {fits_none, nullptr}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.n);
+        const Bytes text = rom_text(c.n);
+        write("/tmp/in.cfg", text);
+        fs::remove(root_ / "tmp/out.lz");
+        Capture cap;
+        int r = compressCfgFileToFile(0, "/tmp/in.cfg", "/tmp/out.lz");
+        std::string printed = cap.text();
+        if (!c.tier) {
+            EXPECT_EQ(r, -1);
+            EXPECT_NE(printed.find("could not compress"), std::string::npos) << printed;
+            continue;
+        }
+        EXPECT_EQ(r, 0) << printed;
+        const Bytes stream = read_file(root_ / "tmp/out.lz");
+        EXPECT_EQ(stream.size(), tier_stream_size(text, c.tier));
+        Decoded d = decompress(stream, uint32_t(c.n));
+        EXPECT_EQ(d.total, c.n);
+        EXPECT_TRUE(d.out == text);
+
+        // The in-place writer: a file of at most 64 KiB, header included.
+        std::unique_ptr<char[]> buf(new char[c.n]);
+        std::memcpy(buf.get(), text.data(), c.n);
+        uint32_t len = uint32_t(c.n);
+        Capture cap2;
+        r = vr_configFileLzEncoder(buf.get(), &len);
+        printed = cap2.text();
+        ASSERT_EQ(r, 0) << printed;
+        EXPECT_EQ(len, tier_stream_size(text, c.tier));
+        EXPECT_LE(40 + len, 65536u);
+        char *dec = heap_copy(Bytes(buf.get(), buf.get() + 65536), 65536);
+        uint32_t dec_len = 0;
+        ASSERT_EQ(vr_configFileLzDecoder(&dec, &dec_len), 0);
+        EXPECT_TRUE(Bytes(dec, dec + dec_len) == text);
+        free(dec);
+    }
+}
+
 TEST_F(CfgFiles, FileToFileRefusals)
 {
     write("/tmp/in.cfg", rom_text(1000));
