@@ -229,9 +229,9 @@ int main()
     frame_table();
     print_headings();
 
+    Text dir;
+    read_direction(dir);
     for (int i = 0; i < kMaxRules; ++i) {
-        Text dir;
-        read_direction(dir);
         char node[96];
         int n = snprintf(node, sizeof node, "Firewall_%s_Entry%d", dir, i);
         if (n < 0 || static_cast<size_t>(n) >= sizeof node)

@@ -5,10 +5,14 @@
 // re-read under the lock, write a temporary file in the same directory, fsync
 // it, rename it over the file and fsync the directory.
 //
-// Each process keeps the parsed document and re-parses only when the file
-// changed since its last look. The descriptor of the parsed file stays open:
-// while it is held its inode number cannot be given to a new file, so a
-// different inode on the path always means a different file.
+// Each process reads from one snapshot of the document: taken at its first
+// read, brought up to date by each of its own writes (which re-read the file
+// under the lock), and otherwise not looked at again, so a page renders from
+// one version of the store whatever writers do meanwhile. wyapi_sim_refresh
+// lets a long-running test process look again. A look re-parses only when the
+// file changed. The descriptor of the parsed file stays open: while it is held
+// its inode number cannot be given to a new file, so a different inode on the
+// path always means a different file.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
@@ -24,6 +28,7 @@
 #include "romdoc.h"
 #include "sysroot.h"
 #include "wyapi.h"
+#include "wyapi_sim.h"
 
 #define WYAPI_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -62,11 +67,13 @@ struct Cache {
     bool valid = false; // document matches path as described by exists/st
     bool exists = false;
     bool broken = false; // the file exists but holds no readable ROM text
+    bool snapshot = false; // reads use the document without looking at the file
     romdoc::Doc doc;
 
     void invalidate()
     {
         valid = false;
+        snapshot = false;
         pin.reset();
     }
 };
@@ -124,10 +131,13 @@ int refresh(Cache &c)
             c.broken = false;
             c.valid = true;
         }
+        c.snapshot = true;
         return WYAPI_OK;
     }
-    if (c.valid && same_path && c.exists && same_file(st, c.st))
+    if (c.valid && same_path && c.exists && same_file(st, c.st)) {
+        c.snapshot = true;
         return c.broken ? WYAPI_ERR_STORE : WYAPI_OK;
+    }
 
     c.invalidate();
     c.path = path;
@@ -144,6 +154,7 @@ int refresh(Cache &c)
     c.exists = true;
     c.broken = !ok;
     c.valid = true;
+    c.snapshot = true;
     return ok ? WYAPI_OK : WYAPI_ERR_STORE;
 }
 
@@ -212,6 +223,7 @@ bool replace_file(Cache &c)
     c.exists = true;
     c.broken = false;
     c.valid = true;
+    c.snapshot = true;
     return true;
 }
 
@@ -237,6 +249,17 @@ private:
     Fd fd_; // closing it releases the lock
     bool locked_ = false;
 };
+
+// The snapshot, taken now when there is none for the current system root.
+int snapshot(Cache &c)
+{
+    if (c.snapshot) {
+        char path[kPathMax];
+        if (wy_path(path, sizeof path, kStoreFile) && c.path == path)
+            return c.broken ? WYAPI_ERR_STORE : WYAPI_OK;
+    }
+    return refresh(c);
+}
 
 // Runs `change` on the up-to-date document under the lock and stores the
 // result when it changed something.
@@ -282,7 +305,7 @@ WYAPI_EXPORT int wyapi_get(const char *node, const char *attr, char *buf)
     }
     try {
         Cache &c = cache();
-        int rc = refresh(c);
+        int rc = snapshot(c);
         if (rc != WYAPI_OK) {
             put_text(buf, WYAPI_NO_NODE);
             return rc;
@@ -342,6 +365,11 @@ WYAPI_EXPORT int wyapi_unset(const char *node)
         cache().invalidate();
         return WYAPI_ERR_STORE;
     }
+}
+
+WYAPI_EXPORT void wyapi_sim_refresh(void)
+{
+    cache().snapshot = false;
 }
 
 WYAPI_EXPORT int wydbg_printf(const char *format, ...)

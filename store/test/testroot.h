@@ -26,6 +26,15 @@ using Store = std::map<std::string, Attrs>;
 
 inline constexpr const char *kStoreFile = "/tmp/var/romfile.cfg";
 
+// The store stand-in's refresh (platform/store/wyapi_sim.h), when the test
+// links it: a store file the test writes by itself is read afresh.
+extern "C" void wyapi_sim_refresh(void) __attribute__((weak));
+inline void refresh_store_reads()
+{
+    if (wyapi_sim_refresh)
+        wyapi_sim_refresh();
+}
+
 class TempRoot {
 public:
     TempRoot()
@@ -39,6 +48,7 @@ public:
         if (old)
             old_ = old;
         setenv("WY_SYSROOT", dir_.c_str(), 1);
+        refresh_store_reads();
     }
     ~TempRoot()
     {
@@ -48,6 +58,7 @@ public:
             unsetenv("WY_SYSROOT");
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
+        refresh_store_reads();
     }
     TempRoot(const TempRoot &) = delete;
     TempRoot &operator=(const TempRoot &) = delete;
@@ -90,8 +101,13 @@ public:
         d.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
         write(std::string(kStoreFile) + ".fixture", out.str());
         std::filesystem::rename(path(std::string(kStoreFile) + ".fixture"), path(kStoreFile));
+        refresh_store_reads();
     }
-    void write_store_text(const std::string &text) const { write(kStoreFile, text); }
+    void write_store_text(const std::string &text) const
+    {
+        write(kStoreFile, text);
+        refresh_store_reads();
+    }
 
     // The store file parsed independently of the store library; `ok` false
     // when it is not a whole ROM file.

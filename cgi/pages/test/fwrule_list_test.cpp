@@ -1,6 +1,9 @@
 // fwrule_list against stored fixtures: each page byte for byte.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,4 +90,64 @@ TEST(FwruleListRows, RowCounts)
             ++rows;
         EXPECT_EQ(rows, c.rows) << c.name;
     }
+}
+
+// Another process renumbers the rules again and again, each version of the
+// store whole (rule k at entry (k + v) % 50 in version v). Every page printed
+// meanwhile shows each of the 50 rules exactly once: it renders from one
+// version of the store.
+TEST(FwruleListStore, PageWhileWritersRenumberShowsEveryRuleOnce)
+{
+    constexpr int kRules = 50;
+    testroot::TempRoot root;
+    auto version = [&](int v) {
+        testroot::Store s{{"WebCurSet_Entry", {{"firewalldir_id", "LANtoWAN"}}}};
+        for (int k = 0; k < kRules; ++k)
+            s["Firewall_LANtoWAN_Entry" + std::to_string((k + v) % kRules)] = {
+                {"Active", "Yes"}, {"Service", "Rule" + std::to_string(k) + "[TCP:80]"}};
+        return s;
+    };
+    root.write_store(version(0));
+
+    pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        for (int v = 1;; v = v % (kRules - 1) + 1)
+            root.write_store(version(v));
+    }
+    // The writer has started once the first rule has moved.
+    bool moved = false;
+    for (int i = 0; i < 2000 && !moved; ++i) {
+        testroot::Store s = root.read_store();
+        moved = s["Firewall_LANtoWAN_Entry0"]["Service"] != "Rule0[TCP:80]" &&
+                !s["Firewall_LANtoWAN_Entry0"]["Service"].empty();
+        if (!moved)
+            usleep(5000);
+    }
+
+    int bad_pages = 0;
+    std::string example;
+    for (int page = 0; page < 40 && moved; ++page) {
+        auto r = testroot::run({FWRULE_LIST});
+        int seen[kRules] = {};
+        int rows = 0;
+        for (size_t at = r.out.find("<tr class=\"tabcolor"); at != std::string::npos;
+             at = r.out.find("<tr class=\"tabcolor", at + 1))
+            ++rows;
+        for (size_t at = r.out.find(">Rule"); at != std::string::npos; at = r.out.find(">Rule", at + 1)) {
+            int k = std::atoi(r.out.c_str() + at + 5);
+            if (k >= 0 && k < kRules)
+                ++seen[k];
+        }
+        bool once = rows == kRules;
+        for (int k = 0; k < kRules; ++k)
+            once = once && seen[k] == 1;
+        if (!once && bad_pages++ == 0)
+            example = r.out;
+    }
+    kill(writer, SIGKILL);
+    int st = 0;
+    waitpid(writer, &st, 0);
+    ASSERT_TRUE(moved) << "the writer never wrote";
+    EXPECT_EQ(bad_pages, 0) << "first such page:\n" << example;
 }

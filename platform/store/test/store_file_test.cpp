@@ -8,6 +8,7 @@
 
 #include "testroot.h"
 #include "wyapi.h"
+#include "wyapi_sim.h"
 
 using testroot::Store;
 using testroot::TempRoot;
@@ -210,7 +211,7 @@ TEST(StoreFile, OverlongValueOrFileWrittenByOtherMeansIsNotRead)
     EXPECT_EQ(wyapi_set("A_Entry", "ok", "3"), WYAPI_ERR_STORE);
 }
 
-TEST(StoreFile, ChangesByOthersAreSeen)
+TEST(StoreFile, ChangesByOthersAreSeenAfterARefresh)
 {
     TempRoot root;
     root.write_store({{"A_Entry", {{"x", "old"}}}});
@@ -222,6 +223,7 @@ TEST(StoreFile, ChangesByOthersAreSeen)
     root.write_store({{"A_Entry", {{"x", "new"}}}});
     struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, root.path(testroot::kStoreFile).c_str(), times, 0), 0);
+    wyapi_sim_refresh();
     EXPECT_EQ(get("A_Entry", "x"), "new");
 
     // Rewritten in place, same inode, another size.
@@ -230,6 +232,7 @@ TEST(StoreFile, ChangesByOthersAreSeen)
 
     // Removed: an empty store again.
     std::filesystem::remove(root.path(testroot::kStoreFile));
+    wyapi_sim_refresh();
     int rc = 0;
     EXPECT_EQ(get("A_Entry", "x", &rc), WYAPI_NO_NODE);
     EXPECT_EQ(rc, WYAPI_ERR_NODE);
@@ -237,7 +240,37 @@ TEST(StoreFile, ChangesByOthersAreSeen)
     // Another process sets a value, this one reads it.
     auto r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "from CLI"});
     ASSERT_EQ(r.status, 0) << r.err;
+    wyapi_sim_refresh();
     EXPECT_EQ(get("A_Entry", "x"), "from CLI");
+}
+
+TEST(StoreFile, ReadsComeFromOneSnapshotRenewedByOwnWrites)
+{
+    TempRoot root;
+    root.write_store({{"A_Entry", {{"x", "1"}}}});
+    EXPECT_EQ(get("A_Entry", "x"), "1");
+
+    // Whatever happens to the file, this process reads the version it took.
+    auto r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(get_fresh("A_Entry", "x"), "2");
+    EXPECT_EQ(get("A_Entry", "x"), "1");
+    root.write(testroot::kStoreFile, "garbage");
+    EXPECT_EQ(get("A_Entry", "x"), "1");
+    std::filesystem::remove(root.path(testroot::kStoreFile));
+    EXPECT_EQ(get("A_Entry", "x"), "1");
+
+    // Its own write works on the file as it is now, and the snapshot follows.
+    r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(wyapi_set("B_Entry", "y", "own"), WYAPI_OK);
+    EXPECT_EQ(get("A_Entry", "x"), "3");
+    EXPECT_EQ(get("B_Entry", "y"), "own");
+    r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(wyapi_unset("C_Entry"), WYAPI_OK) << "an unset that changes nothing still looks";
+    EXPECT_EQ(get("A_Entry", "x"), "4");
+    EXPECT_EQ(root.read_store(), (Store{{"A_Entry", {{"x", "4"}}}, {"B_Entry", {{"y", "own"}}}}));
 }
 
 TEST(StoreFile, EachSystemRootHasItsOwnStore)
