@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "sysroot.h"
@@ -66,8 +67,9 @@ void show_and_remove_diag()
 
 } // namespace
 
-// O_NONBLOCK: a FIFO left in place of the file ends the copy at once instead
-// of holding the run, and the lock, for ever. Regular files are not affected.
+// Only a regular file is copied: a FIFO, or a link to a device such as
+// /dev/zero, left in place of the file would otherwise hold the run, and the
+// lock, for ever. O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
 extern "C" int fileToStdout(const char *path)
 {
     char real[PATH_MAX];
@@ -76,9 +78,11 @@ extern "C" int fileToStdout(const char *path)
         printf("\r\nopen file error!");
         return -1;
     }
-    (void)lseek(fd, 0, SEEK_SET); // a FIFO cannot seek; it is read from where it is
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    (void)lseek(fd, 0, SEEK_SET);
     char chunk[kChunk + 1];
-    for (;;) {
+    while (regular) {
         ssize_t n = read(fd, chunk, kChunk);
         if (n < 0 && errno == EINTR)
             continue;

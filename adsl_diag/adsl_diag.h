@@ -13,6 +13,7 @@ extern "C" {
 
 // Copies the file at `path` (a device path) to standard output in chunks of 256
 // bytes, each printed as text (a NUL ends that chunk's output), then "\r\n".
+// Only a regular file's bytes are copied; anything else opens to nothing.
 // Returns 0; -1 after printing "\r\nopen file error!" when it cannot be opened.
 int fileToStdout(const char *path);
 

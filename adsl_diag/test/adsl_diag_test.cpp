@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,50 @@ TEST_F(AdslFiles, UnopenableFileIsReported)
     int rc = -7;
     EXPECT_EQ(copy("/tmp/fifo", &rc), "\r\n");
     EXPECT_EQ(rc, 0);
+}
+
+// Whatever is left in place of the result file, only a regular file's bytes
+// are copied: a device that never ends must not keep the run, and the lock,
+// for ever. Each copy runs in a child, so an endless one fails the case at
+// the deadline instead of hanging the test.
+TEST_F(AdslFiles, OnlyARegularFileIsCopied)
+{
+    put("/tmp/plain", "SNR 6.1 dB\n");
+    struct Case {
+        const char *name;
+        const char *target; // what /tmp/adslFileDiag links to
+        std::string out;
+    } cases[] = {
+        {"link to a regular file", "plain", "SNR 6.1 dB\n\r\n"},
+        {"link to /dev/zero", "/dev/zero", "\r\n"},
+    };
+    for (const Case &c : cases) {
+        link(c.target, "/tmp/adslFileDiag");
+        const std::string out = path("/copy.out");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (!freopen(out.c_str(), "w", stdout))
+                _exit(3);
+            int rc = fileToStdout("/tmp/adslFileDiag");
+            fflush(stdout);
+            _exit(rc == 0 ? 0 : 1);
+        }
+        int st = 0;
+        pid_t done = 0;
+        for (auto end = std::chrono::steady_clock::now() + lockwatch::kDeadline;
+             done == 0 && std::chrono::steady_clock::now() < end;)
+            if ((done = waitpid(child, &st, WNOHANG)) == 0)
+                usleep(10000);
+        if (done == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, &st, 0);
+            ADD_FAILURE() << c.name << ": the copy did not end";
+            continue;
+        }
+        EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << c.name;
+        EXPECT_EQ(get("/copy.out"), c.out) << c.name;
+    }
 }
 
 TEST_F(AdslFiles, LockCoversTheWholeFileExclusively)
