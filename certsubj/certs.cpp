@@ -1,8 +1,11 @@
 #include "certs.h"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <mbedtls/oid.h>
 #include <mbedtls/pem.h>
@@ -106,9 +109,20 @@ bool certs_read_text(const char *text, size_t len, CertList *out)
 bool certs_read_file(const char *path, CertList *out)
 {
     *out = CertList{};
-    FileCloser f{fopen(path, "rb")};
-    if (!f.f)
+    // Only a regular file: the open of a FIFO left in its place would wait for
+    // a writer, and the list page with it. O_NONBLOCK keeps it from waiting.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        fd = -1;
+    }
+    FileCloser f{fd >= 0 ? fdopen(fd, "rb") : nullptr};
+    if (!f.f) {
+        if (fd >= 0)
+            close(fd);
         return false;
+    }
     // One byte more than allowed tells an over-long file, one more the NUL.
     char *text = static_cast<char *>(calloc(kCertFileMax + 2, 1));
     if (!text)

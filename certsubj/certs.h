@@ -21,8 +21,8 @@ struct CertList {
 // Reads every "CERTIFICATE" PEM block of the file at `path` (a full path,
 // the system root already applied). Blocks whose base64 does not decode, or
 // decodes to nothing, are skipped. Returns false, with `out` empty, when the
-// file cannot be read, is larger than kCertFileMax or yields no certificate;
-// on true the caller frees `out` with certs_free.
+// file cannot be read, is not a regular file, is larger than kCertFileMax or
+// yields no certificate; on true the caller frees `out` with certs_free.
 bool certs_read_file(const char *path, CertList *out);
 
 // The same over text[0..len); text[len] must be a NUL.

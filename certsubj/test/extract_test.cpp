@@ -169,6 +169,20 @@ TEST_F(Extract, SubjectFileThatCannotBeOpened)
     EXPECT_EQ(r.err, "Open file failed.\n");
 }
 
+// A FIFO in place of the certificate is no certificate: its open must not
+// wait for a writer, holding the run and the list page that waits for it.
+// The deadline turns a run that hangs into a failure.
+TEST_F(Extract, FifoInPlaceOfTheCertificate)
+{
+    reset();
+    ASSERT_EQ(mkfifo(gw.path(pem_path(1)).c_str(), 0600), 0);
+    simtest::RunResult r = gw.run({"timeout", "30", "certsubj", "index", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(gw.exists(subject_path(1)));
+}
+
 // A file that yields nothing leaves an earlier subject file as it was; the
 // list page removes it before each run.
 TEST_F(Extract, UnreadableFileLeavesAnEarlierSubject)
