@@ -33,7 +33,7 @@ bool static_entry_active(const Entry &e)
     if (!lan_key_usable(e.ip, sizeof e.ip) || !lan_key_usable(e.mac, sizeof e.mac))
         return false;
     int leases = 0;
-    // Unreadable count: the document ends after the heading row.
+    // An unreadable lease count: no lease to match, the entry shows inactive.
     if (!row_count_read("DhcpLease", "LeaseNum", kMaxLeases, &leases))
         return false;
     for (int i = 0; i < leases; ++i) {
