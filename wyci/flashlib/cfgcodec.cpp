@@ -1,41 +1,23 @@
 // The compressed configuration file: a 40-byte text header, then blocks of
 // FastLZ level 1 (or stored bytes) behind 16-byte little-endian headers.
 #include "flashlib.h"
+#include "cfgbytes.h"
 #include "fastlz_private.h"
-#include "sysroot.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <memory>
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
-};
-using HeapBytes = std::unique_ptr<uint8_t[], FreeDeleter>;
+using cfgbytes::get_le16;
+using cfgbytes::get_le32;
+using cfgbytes::HeapBytes;
+using cfgbytes::put_le16;
+using cfgbytes::put_le32;
+using cfgbytes::zalloc;
 
-struct FileCloser {
-    void operator()(FILE *f) const { fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-HeapBytes zalloc(size_t n)
-{
-    return HeapBytes(static_cast<uint8_t *>(calloc(n ? n : 1, 1)));
-}
-
-constexpr char kRomStart[] = "<ROMFILE>";
-constexpr uint32_t kRomStartLen = sizeof kRomStart - 1;
-constexpr char kRomEnd[] = "</ROMFILE>";
-constexpr uint32_t kRomEndLen = sizeof kRomEnd - 1;
 constexpr uint32_t kTagLen = sizeof CFG_COMPRESSED_TAG - 1;
 constexpr uint32_t kResultSize = 2 * CFG_BLOCK_SIZE;
 static_assert(kResultSize >= fastlz_bound(CFG_BLOCK_SIZE), "result area below the codec's worst case");
@@ -43,43 +25,6 @@ constexpr uint32_t kStoredBelow = 32;
 // Most bytes the in-place decoder gives a file's blocks room for, whatever
 // their headers declare: sixteen full blocks.
 constexpr uint32_t kMaxDecodedFile = 16 * CFG_BLOCK_SIZE;
-constexpr char kTmpCompress[] = "/tmp/tmp_compress";
-constexpr size_t kPathMax = 512;
-
-uint32_t get_le16(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
-}
-
-uint32_t get_le32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-void put_le16(uint8_t *p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void put_le32(uint8_t *p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-
-// Offset of the first `needle` within hay[0..hay_len), or -1.
-long find_text(const char *hay, uint32_t hay_len, const char *needle, uint32_t needle_len)
-{
-    if (hay_len < needle_len)
-        return -1;
-    for (uint32_t i = 0; i + needle_len <= hay_len; ++i)
-        if (hay[i] == needle[0] && memcmp(hay + i, needle, needle_len) == 0)
-            return long(i);
-    return -1;
-}
 
 bool is_space(char c)
 {
@@ -150,23 +95,6 @@ uint32_t declared_decoded_size(const uint8_t *s, uint32_t stream_len)
     return sum < kMaxDecodedFile ? uint32_t(sum) : kMaxDecodedFile;
 }
 
-// Absolute paths are device paths and move under the system root; relative
-// ones are used as given.
-const char *host_path(char *out, size_t size, const char *path)
-{
-    if (path[0] == '/')
-        return wy_path(out, size, path);
-    if (strlen(path) >= size)
-        return nullptr;
-    strcpy(out, path);
-    return out;
-}
-
-bool write_all(FILE *f, const void *data, size_t n)
-{
-    return n == 0 || fwrite(data, 1, n, f) == n;
-}
-
 } // namespace
 
 extern "C" int isCompressedConfigFile(const char *buf)
@@ -192,30 +120,6 @@ extern "C" uint32_t vr_getCompressedConfigFileLength(const char *buf)
         return 0;
     }
     return uint32_t(value);
-}
-
-extern "C" uint32_t vr_parseRomFromBuffer(const char *buf, uint32_t size)
-{
-    if (!buf)
-        return 0;
-    // The text ends at the first NUL or at the end of what was read.
-    const void *nul = memchr(buf, '\0', size);
-    uint32_t text_len = nul ? uint32_t(static_cast<const char *>(nul) - buf) : size;
-    long end = find_text(buf, text_len, kRomEnd, kRomEndLen);
-    if (end >= 0 && text_len >= kRomStartLen && memcmp(buf, kRomStart, kRomStartLen) == 0)
-        return uint32_t(end) + kRomEndLen;
-    if (find_text(buf, text_len, kRomStart, kRomStartLen) >= 0)
-        printf("Current ROM file is not valid!\n");
-    return 0;
-}
-
-extern "C" uint32_t vr_getRealRom(const char *buf, uint32_t size)
-{
-    if (!buf) {
-        printf("Input ROM file buffer is NULL!\n");
-        return 0;
-    }
-    return vr_parseRomFromBuffer(buf, size);
 }
 
 namespace {
@@ -462,104 +366,4 @@ extern "C" int vr_configFileLzEncoder(char *buf, uint32_t *len)
     memcpy(buf, work.get(), size_t(file_len));
     *len = stream_len;
     return 0;
-}
-
-extern "C" int vr_compressCfgBufferToFile(char *outPath, char *buf, uint32_t *len)
-{
-    static const char kName[] = "vr_compressCfgBufferToFile";
-    if (vr_configFileLzEncoder(buf, len) != 0) {
-        printf("%s: lz encode error!\n", kName);
-        return 0;
-    }
-    char path[kPathMax];
-    File f(wy_path(path, sizeof path, kTmpCompress) ? fopen(path, "w") : nullptr);
-    if (!f) {
-        printf("%s: open file %s error!\n", kName, kTmpCompress);
-        return 0;
-    }
-    bool written = write_all(f.get(), buf, size_t(*len) + CFG_COMPRESSED_HEADER_SIZE);
-    if (fclose(f.release()) != 0)
-        written = false;
-    if (!written) {
-        printf("%s: write file %s error!\n", kName, kTmpCompress);
-        return 0;
-    }
-    if (outPath)
-        memcpy(outPath, kTmpCompress, sizeof kTmpCompress);
-    return 1;
-}
-
-extern "C" int compressCfgFileToFile(int unused, const char *inPath, const char *outPath)
-{
-    (void)unused;
-    if (!inPath || !outPath) {
-        printf("Error: no file name. Aborted.\n\n");
-        return -1;
-    }
-    HeapBytes output = zalloc(CFG_MAX_STREAM_LEN);
-    if (!output) {
-        printf("compressCfgFileToFile: fastlz calloc compressed buffer fail!\n");
-        return -1;
-    }
-    char in_path[kPathMax];
-    char out_path[kPathMax];
-    struct stat st;
-    if (!host_path(in_path, sizeof in_path, inPath) || stat(in_path, &st) != 0 || !S_ISREG(st.st_mode) ||
-        uint64_t(st.st_size) > UINT32_MAX) {
-        printf("Error: stat error.\n");
-        return -1;
-    }
-    uint32_t size = uint32_t(st.st_size);
-    File in(fopen(in_path, "rb"));
-    if (!in) {
-        printf("Error: could not open %s. Aborted.\n\n", inPath);
-        return -1;
-    }
-    HeapBytes input = zalloc(size);
-    if (!input) {
-        printf("compressCfgFileToFile: calloc input buffer fail!\n");
-        return -1;
-    }
-    printf("intput file size = %u\n", unsigned(size));
-    if (size > 0 && fread(input.get(), 1, size, in.get()) != size) {
-        printf("Error: could not read %s. Aborted.\n\n", inPath);
-        return -1;
-    }
-    in.reset();
-
-    uint32_t stream_len = size;
-    int result = compressCfgBufToBuf(reinterpret_cast<const char *>(input.get()),
-                                     reinterpret_cast<char *>(output.get()), &stream_len, CFG_MAX_STREAM_LEN);
-    if (result != 0) {
-        printf("Error: could not compress %s into %u bytes. Aborted.\n\n", inPath, unsigned(CFG_MAX_STREAM_LEN));
-        return -1;
-    }
-    printf("output len = %u\n", unsigned(stream_len));
-
-    // O_EXCL: an existing file is refused even if it appears after a check.
-    errno = 0;
-    int fd = host_path(out_path, sizeof out_path, outPath) ? open(out_path, O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
-    if (fd < 0) {
-        if (errno == EEXIST)
-            printf("Error: file %s already exists. Aborted.\n\n", outPath);
-        else
-            printf("Error: could not create %s. Aborted.\n\n", outPath);
-        return -1;
-    }
-    File out(fdopen(fd, "wb"));
-    if (!out) {
-        close(fd);
-        unlink(out_path);
-        printf("Error: could not create %s. Aborted.\n\n", outPath);
-        return -1;
-    }
-    bool written = write_all(out.get(), output.get(), stream_len);
-    if (fclose(out.release()) != 0)
-        written = false;
-    if (!written) {
-        unlink(out_path);
-        printf("Error: could not write %s. Aborted.\n\n", outPath);
-        return -1;
-    }
-    return result;
 }
