@@ -97,6 +97,14 @@ uint32_t declared_decoded_size(const uint8_t *s, uint32_t stream_len)
 
 } // namespace
 
+uint32_t cfg_decode_capacity(const char *stream, uint32_t stream_len, uint32_t given)
+{
+    // Five times the stream, or what its blocks declare when that is more:
+    // repetitive text compresses far better than 5:1.
+    uint32_t declared = declared_decoded_size(reinterpret_cast<const uint8_t *>(stream), given);
+    return 5 * stream_len > declared ? 5 * stream_len : declared;
+}
+
 extern "C" int isCompressedConfigFile(const char *buf)
 {
     if (!buf)
@@ -303,11 +311,8 @@ extern "C" int vr_configFileLzDecoder(char **buf, uint32_t *len)
     // is only known to hold 65536 bytes in all, header included.
     const uint32_t readable = CFG_MAX_STREAM_LEN - CFG_COMPRESSED_HEADER_SIZE;
     uint32_t given = stream_len < readable ? stream_len : readable;
-    // Five times the stream, or what its blocks declare when that is more:
-    // repetitive text compresses far better than 5:1.
     const char *stream = *buf + CFG_COMPRESSED_HEADER_SIZE;
-    uint32_t declared = declared_decoded_size(reinterpret_cast<const uint8_t *>(stream), given);
-    uint32_t capacity = 5 * stream_len > declared ? 5 * stream_len : declared;
+    uint32_t capacity = cfg_decode_capacity(stream, stream_len, given);
     HeapBytes output = zalloc(capacity);
     if (!output) {
         printf("%s: fastlz calloc compressed buffer fail!\n", kName);

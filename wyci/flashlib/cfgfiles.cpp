@@ -2,6 +2,7 @@
 // bare block stream of one file into another.
 #include "flashlib.h"
 #include "cfgbytes.h"
+#include "flashio.h"
 #include "sysroot.h"
 
 #include <errno.h>
@@ -17,21 +18,10 @@ namespace {
 using cfgbytes::File;
 using cfgbytes::HeapBytes;
 using cfgbytes::zalloc;
+using flashio::host_path;
 
 constexpr char kTmpCompress[] = "/tmp/tmp_compress";
 constexpr size_t kPathMax = 512;
-
-// Absolute paths are device paths and move under the system root; relative
-// ones are used as given.
-const char *host_path(char *out, size_t size, const char *path)
-{
-    if (path[0] == '/')
-        return wy_path(out, size, path);
-    if (strlen(path) >= size)
-        return nullptr;
-    strcpy(out, path);
-    return out;
-}
 
 bool write_all(FILE *f, const void *data, size_t n)
 {

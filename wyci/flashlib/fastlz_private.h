@@ -75,4 +75,10 @@ inline uint8_t *put_match(uint8_t *op, uint32_t len, uint32_t dist)
 
 } // namespace fastlz
 
+// Output size for decoding a compressed configuration file whose header
+// claims `stream_len` bytes, of which the `given` bytes at `stream` are at
+// hand: five times the stream length, or the decoded sizes its blocks
+// declare when that is more (at most 1 MiB).
+uint32_t cfg_decode_capacity(const char *stream, uint32_t stream_len, uint32_t given);
+
 #endif

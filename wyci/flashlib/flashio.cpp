@@ -1,6 +1,10 @@
 #include "flashio.h"
 
 #include <errno.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "sysroot.h"
 
 namespace flashio {
 
@@ -56,6 +60,26 @@ bool mtd_line_number(const char *line, int *number)
         return false;
     *number = value;
     return true;
+}
+
+const char *host_path(char *out, size_t size, const char *path)
+{
+    if (path[0] == '/')
+        return wy_path(out, size, path);
+    if (strlen(path) >= size)
+        return nullptr;
+    strcpy(out, path);
+    return out;
+}
+
+bool same_file(int a, int b)
+{
+    struct stat sa, sb;
+    if (fstat(a, &sa) != 0 || fstat(b, &sb) != 0)
+        return false;
+    if (S_ISCHR(sa.st_mode) && S_ISCHR(sb.st_mode))
+        return sa.st_rdev == sb.st_rdev;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 } // namespace flashio

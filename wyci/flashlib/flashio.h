@@ -56,6 +56,14 @@ ssize_t pread_full(int fd, void *buf, size_t len, off_t offset);
 // number too large for a device name.
 bool mtd_line_number(const char *line, int *number);
 
+// `path` as this process opens it: absolute paths are device paths and move
+// under the system root; relative ones are used as given. nullptr when the
+// result does not fit `size` bytes.
+const char *host_path(char *out, size_t size, const char *path);
+
+// Two descriptors of the same file or device.
+bool same_file(int a, int b);
+
 } // namespace flashio
 
 #endif

@@ -202,6 +202,149 @@ int vr_compressCfgBufferToFile(char *outPath, char *buf, uint32_t *len);
  * reason. Absolute paths are device paths (moved under the system root). */
 int compressCfgFileToFile(int unused, const char *inPath, const char *outPath);
 
+/* ---- Checksums, firmware tag and boot information ---- */
+
+/* CRC-32 of IEEE 802.3 (reflected polynomial 0xEDB88320), started at
+ * 0xFFFFFFFF and not inverted at the end: the complement of the common CRC-32.
+ * "123456789" gives 0x340BC6D9, an empty range 0xFFFFFFFF. */
+uint32_t crc32buf(const void *data, size_t len);
+
+/* Continues a running checksum `crc` over `len` more bytes; start with
+ * 0xFFFFFFFF. Pieces fed in order give crc32buf of the whole. */
+uint32_t getCrc32Iterative(const void *data, size_t len, uint32_t crc);
+
+/* Firmware tag: FW_TAG_SIZE bytes at the start of a firmware image and of the
+ * partition "wylinux". Numbers are unsigned 32-bit, big-endian. */
+#define FW_TAG_SIZE 140
+#define FW_TAG_READ_SIZE 256      /* what validation reads at the tag's offset */
+#define FW_FLASH_BASE 0xB0030000u /* processor address of the tag in flash */
+#define FWTAG_CHIP_ID 4           /* 24 bytes, text, NUL-terminated when shorter */
+#define FWTAG_CHIP_ID_LEN 24
+#define FWTAG_MODEL_ID 28
+#define FWTAG_ROOTFS_START 36
+#define FWTAG_ROOTFS_LEN 40
+#define FWTAG_KERNEL_START 44
+#define FWTAG_KERNEL_LEN 48
+#define FWTAG_DEFCFG_START 52
+#define FWTAG_DEFCFG_LEN 56
+#define FWTAG_FW_VERSION 96       /* 32 bytes, text, NUL-terminated when shorter */
+#define FWTAG_FW_VERSION_LEN 32
+#define FWTAG_ROOTFS_CHKSUM 128
+#define FWTAG_KERNEL_CHKSUM 132
+#define FWTAG_DEFCFG_CHKSUM 136
+#define MRD_CHIP_ID_LEN 8
+
+/* Boot information: 14 bytes near the end of the bootloader partition. */
+#define BOOT_INFO_OFFSET 0x1FFF2
+#define BOOT_INFO_SIZE 14
+
+/* The confidential-firmware marker: the first word of a header, big-endian. */
+#define FW_CONFIDENTIAL_MAGIC 0x04D0FC9Cu
+
+/* The big-endian 32-bit word at `p`. */
+uint32_t vr_getBe32(const unsigned char *p);
+
+/* Copies the text of a fixed-size record field (`size` bytes at `field`, ending
+ * at the first NUL or at the field's end) into `out` (`outSize` bytes, at
+ * least 1), cut to fit and always NUL-terminated. Returns the text's length
+ * within the field, which may exceed what `out` holds. */
+size_t vr_getFieldText(const unsigned char *field, size_t size, char *out, size_t outSize);
+
+/* Copies the firmware tag of "wylinux" into `tag` (FW_TAG_SIZE bytes). The
+ * first successful read is kept for the rest of the process; later calls copy
+ * it without reading the flash. Returns 1, or 0 after printing "Could not open
+ * mtd device: wylinux" or "read mtd device (VrFW tag) error!!". */
+int vr_getFWtag(unsigned char *tag);
+
+/* Writes the bootloader version ("V%d.%02d", `version` at least 16 bytes) and
+ * date ("%d/%d/%d", `date` at least 24 bytes) from the boot information.
+ * Each BCD byte is read as the decimal number its hexadecimal digits spell, up
+ * to the first digit that is no decimal one; the year is the first year byte's
+ * digits followed by both digits of the second (0x20 0x05 is 2005). Returns 1,
+ * or 0 after printing the reason. */
+int vr_getBootInfo(char *version, char *date);
+
+/* The checksum of the configuration text in the copy get_read_romfile_index
+ * picks ("second_romfile" for 2, "romfile" otherwise); 0xFFFFFFFF for a copy
+ * without ROM text; 0 after printing the reason when it cannot be read. */
+uint32_t vr_getRomChksum(void);
+
+/* Checks the firmware image in `fd` whose tag sits at file offset `offset` and
+ * which is `len` bytes long, for the partition `partition` of `partSize`
+ * bytes. `mrd` is the manufacturing record (MRD_SIZE bytes) to compare chip
+ * and model with, or NULL to read it with MRDread when needed. Every section
+ * must lie inside the image (start at or above FW_FLASH_BASE, end within
+ * `len`); sections are checksummed in pieces of at most 64 KiB, a compressed
+ * default configuration over its decoded ROM text only. Prints the stored and
+ * calculated checksums, model, chip and length, then the verdict. Returns 1
+ * when the image may be written, 0 otherwise ("Upload image too big for
+ * partition: %s", "Illegal image! Image Checksum failed.", "Illegal image!
+ * modelID failed.", "Illegal image! chipID failed." and the read failures). */
+int vr_fwValidateImage(const char *partition, uint32_t partSize, int fd, uint32_t offset, uint32_t len,
+                       const unsigned char *mrd);
+
+/* vr_fwValidateImage with the size of `partition` from vr_mtd_size (0: the
+ * reason is printed and 0 returned) and the MRD read from flash. */
+int vr_fwValidation(const char *partition, int fd, uint32_t offset, uint32_t len);
+
+/* 1 when the first word of `header` (4 bytes) is FW_CONFIDENTIAL_MAGIC, after
+ * printing "\n***** Vorna Confidential Firmware *****\n"; else 0, silently. */
+int isConfidentialFw(const unsigned char *header);
+
+/* ---- Dual configuration file ---- */
+
+/* Each copy ("romfile" = 1, "second_romfile" = 2) is a 64 KiB block: the ROM
+ * file (plain or compressed) in its first 65528 bytes, then the CRC-32 of the
+ * ROM text and a save counter, both big-endian. */
+#define ROMFILE_BLOCK_SIZE 65536
+#define ROMFILE_TRAILER_OFFSET 65528
+#define ROMFILE_EMPTY_CRC 0xFFFFFFFFu
+
+/* What a copy holds: calc, the checksum of its ROM text (ROMFILE_EMPTY_CRC
+ * when it has none); stored and version from its trailer. */
+struct romfile_state {
+    uint32_t calc;
+    uint32_t stored;
+    uint32_t version;
+};
+
+/* The copy to read: an empty copy never; otherwise the newer intact one
+ * (romfile 1 on equal versions), else the other if intact; 0 when neither is
+ * intact. Versions compare as unsigned numbers. */
+int vr_chooseReadRomfile(const struct romfile_state *first, const struct romfile_state *second);
+
+/* The copy to overwrite: an empty one, else a damaged one, else the older
+ * (romfile 1 on equal versions). */
+int vr_chooseWriteRomfile(const struct romfile_state *first, const struct romfile_state *second);
+
+/* Reads the first 64 KiB of `partition`: calc over the ROM text (decoded when
+ * compressed), stored and ver from the trailer as read from flash, before any
+ * decoding. Returns 1, or 0 after printing "Could not open mtd device: %s",
+ * "read mtd device (MRD) error!!" or "%s: vr_configFileLzwDecoder fail!". */
+int getRomfileChecksumAndVersion(const char *partition, uint32_t *calc, uint32_t *stored, uint32_t *ver);
+
+/* 1 when "romfile" and "second_romfile" open two different devices; else 0
+ * after printing the reason. */
+int vr_checkRomfilePair(void);
+
+/* vr_chooseReadRomfile over both partitions; 0 when a partition cannot be
+ * read, or when both names open the same device (reported). */
+int get_read_romfile_index(void);
+
+/* vr_chooseWriteRomfile over both partitions; 0 as for the read choice. */
+int get_write_romfile_index(void);
+
+/* Stamps the configuration image file `path` (absolute paths are device paths)
+ * for copy `target` (1 or 2): the CRC-32 of its ROM text and the other copy's
+ * version + 1 (wrapping) at offset 65528, big-endian; a shorter file grows to
+ * 65536 bytes. Refused, the file unchanged: a file longer than 65536 bytes,
+ * without valid ROM text, or whose data (the ROM text, or header and stream of
+ * a compressed file) reach past offset 65528; a target other than 1 or 2; an
+ * unreadable other copy. A failed write restores the file's length and
+ * trailer bytes. Returns 1 when the trailer was written, else 0 after printing
+ * the reason. */
+int updateRomfileChecksumAndVersion(const char *path, int target);
+
 #ifdef __cplusplus
 }
 #endif
