@@ -202,7 +202,9 @@ extern "C" int updateRomfileChecksumAndVersion(const char *path, int target)
     bool compressed = isCompressedConfigFile(block.get());
     uint32_t stream_len = compressed ? vr_getCompressedConfigFileLength(block.get()) : 0;
     romblock::Measure m;
-    if (!romblock::measure(block, romblock::kTrailerAt, kName, m))
+    // Measured over the whole block, so a text running into the trailer's
+    // place is refused for that and not taken for a file without text.
+    if (!romblock::measure(block, romblock::kSize, kName, m))
         return 0;
     uint32_t end = compressed ? CFG_COMPRESSED_HEADER_SIZE + stream_len : m.text_len;
     if (m.text_len == 0) {
