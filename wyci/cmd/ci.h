@@ -45,5 +45,7 @@ int ATSeriesNumber(int n, char **p);
 int ATBT(int n, char **p);
 int ATWriteWpaPsk(int n, char **p);
 int ATShowWpaPsk(int n, char **p);
+// Returns 1, or -1 when a copy could not be read; prints neither OK nor ERROR.
+int doRomfileInfo(int n, char **p);
 
 #endif

@@ -74,7 +74,7 @@ ci_handler ci_func[kCiSlots] = {
     ATWriteWpaPsk,   // 9
     ATShowWpaPsk,    // 10
     nullptr,         // 11: ATRomd
-    nullptr,         // 12: doRomfileInfo
+    doRomfileInfo,   // 12
     nullptr,         // 13: end of table
 };
 

@@ -87,7 +87,6 @@ TEST(Dispatch, ThroughTheProgram)
         {{"NoSuchCommand"}, ""},
         {{"ATDumpROMMRD"}, ""},   // slot 2: not built here, nothing runs
         {{"erase", "romd"}, ""},  // slot 11
-        {{"doRomfileInfo"}, ""},  // slot 12
         {{}, ""},
         {{"ATBT"}, "\nOK\n"},
         {{"version", "x"}, ""},
