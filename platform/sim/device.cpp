@@ -1,5 +1,6 @@
 #include "device.h"
 
+#include "firmware.h"
 #include "flashimg.h"
 #include "profile.h"
 
@@ -353,7 +354,7 @@ int create_device(const DevicePaths &d, const CreateOptions &opt)
     if (!write_text(r + "/proc/mtd", proc_mtd_text()) || !write_text(d.cmdtable(), table_text) ||
         !write_text(d.adslinfo(), kDefaultAdslInfo) || !write_text(d.calls(), "") ||
         !create_erased_image(d.flash(), error) || !image.open(d.flash(), true, error) ||
-        !image.poke(kPartitions[0].offset, boot, error)) {
+        !image.poke(kPartitions[0].offset, boot, error) || !fill_flash(image, profile, opt, error)) {
         say("cannot set up " + d.dir + (error.empty() ? "" : ": " + error));
         return 1;
     }
@@ -409,7 +410,8 @@ int start_device(const DevicePaths &d, pid_t owner)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return 0;
+    // Power on: the firmware loads its running configuration from flash.
+    return boot_device(d) ? 0 : 1;
 }
 
 int stop_device(const DevicePaths &d)

@@ -15,6 +15,12 @@ struct CreateOptions {
     std::string profile_file;          // empty: the default profile
     std::vector<std::string> fwroots;  // layered in order; empty: the default
     std::string cmdtable_file;         // empty: the one beside gwsim
+    // Flash contents; empty: a firmware image valid for the profile's model
+    // and chip, one good saved configuration in "romfile", "second_romfile"
+    // erased.
+    std::string firmware_file;         // into "wylinux"
+    std::string romfile_file;          // into "romfile"
+    std::string second_romfile_file;   // into "second_romfile"
 };
 
 // Directory of the running gwsim executable.

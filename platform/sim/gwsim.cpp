@@ -12,6 +12,7 @@ namespace {
 int usage()
 {
     std::fputs("usage: gwsim create DIR [--profile FILE] [--fwroot DIR]... [--cmdtable FILE]\n"
+               "                   [--firmware FILE] [--romfile FILE] [--second-romfile FILE]\n"
                "       gwsim start DIR [--owner PID]\n"
                "       gwsim stop DIR\n"
                "       gwsim run DIR -- CMD [ARG...]\n"
@@ -53,6 +54,12 @@ int main(int argc, char **argv)
                 opt.fwroots.push_back(argv[++i]);
             else if (a == "--cmdtable")
                 opt.cmdtable_file = argv[++i];
+            else if (a == "--firmware")
+                opt.firmware_file = argv[++i];
+            else if (a == "--romfile")
+                opt.romfile_file = argv[++i];
+            else if (a == "--second-romfile")
+                opt.second_romfile_file = argv[++i];
             else
                 return usage();
         }

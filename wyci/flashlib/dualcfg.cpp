@@ -104,6 +104,18 @@ extern "C" int getRomfileChecksumAndVersion(const char *partition, uint32_t *cal
     return 1;
 }
 
+extern "C" int vr_readRomfileCopy(const char *partition, char **text, uint32_t *textLen, struct romfile_state *state)
+{
+    romblock::Measure m;
+    romblock::Block block;
+    if (!romblock::read_partition(partition, "vr_readRomfileCopy", m, &block))
+        return 0;
+    *text = block.release();
+    *textLen = m.text_len;
+    *state = {m.calc, m.stored, m.version};
+    return 1;
+}
+
 extern "C" int get_read_romfile_index(void)
 {
     romfile_state a, b;

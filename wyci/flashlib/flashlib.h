@@ -323,6 +323,12 @@ int vr_chooseWriteRomfile(const struct romfile_state *first, const struct romfil
  * "read mtd device (MRD) error!!" or "%s: vr_configFileLzwDecoder fail!". */
 int getRomfileChecksumAndVersion(const char *partition, uint32_t *calc, uint32_t *stored, uint32_t *ver);
 
+/* getRomfileChecksumAndVersion that also hands over the text: *text is the
+ * decoded block (a heap buffer the caller frees), whose first *textLen bytes
+ * are the ROM text (0: none). For the boot path, which loads the copy the
+ * read choice picks. Returns 1, or 0 after printing the reason. */
+int vr_readRomfileCopy(const char *partition, char **text, uint32_t *textLen, struct romfile_state *state);
+
 /* 1 when "romfile" and "second_romfile" open two different devices; else 0
  * after printing the reason. */
 int vr_checkRomfilePair(void);

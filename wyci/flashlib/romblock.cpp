@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <utility>
+
 namespace romblock {
 
 Block alloc_block()
@@ -48,20 +50,24 @@ bool load(int fd, Block &block)
     return true;
 }
 
-bool read_fd(int fd, const char *who, Measure &m)
+bool read_fd(int fd, const char *who, Measure &m, Block *keep)
 {
     Block block;
-    return load(fd, block) && measure(block, kTrailerAt, who, m);
+    if (!load(fd, block) || !measure(block, kTrailerAt, who, m))
+        return false;
+    if (keep)
+        *keep = std::move(block);
+    return true;
 }
 
-bool read_partition(const char *partition, const char *who, Measure &m)
+bool read_partition(const char *partition, const char *who, Measure &m, Block *keep)
 {
     flashio::Fd fd(vr_open_mtd(partition, O_RDONLY));
     if (!fd.ok()) {
         printf("Could not open mtd device: %s\n", partition);
         return false;
     }
-    return read_fd(fd.get(), who, m);
+    return read_fd(fd.get(), who, m, keep);
 }
 
 } // namespace romblock

@@ -41,12 +41,13 @@ bool measure(Block &block, uint32_t plain_limit, const char *who, Measure &m);
 // printing the reason ("read mtd device (MRD) error!!" for a short read).
 bool load(int fd, Block &block);
 
-// load and measure on an open partition, plain text within kTrailerAt.
-bool read_fd(int fd, const char *who, Measure &m);
+// load and measure on an open partition, plain text within kTrailerAt. The
+// measured block is handed to `keep` when given.
+bool read_fd(int fd, const char *who, Measure &m, Block *keep = nullptr);
 
 // Opens `partition` read-only and runs read_fd. False after printing the
 // reason ("Could not open mtd device: %s" when it cannot be opened).
-bool read_partition(const char *partition, const char *who, Measure &m);
+bool read_partition(const char *partition, const char *who, Measure &m, Block *keep = nullptr);
 
 } // namespace romblock
 
