@@ -323,6 +323,12 @@ int create_device(const DevicePaths &d, const CreateOptions &opt)
             return 1;
         }
     }
+    FlashContents contents;
+    std::string flash_error;
+    if (!flash_contents(profile, opt, contents, flash_error)) {
+        say(flash_error);
+        return 1;
+    }
     std::string table = opt.cmdtable_file.empty() ? self_dir() + "/../share/gwsim/cmdtable.txt"
                                                   : opt.cmdtable_file;
     std::string table_text;
@@ -354,7 +360,7 @@ int create_device(const DevicePaths &d, const CreateOptions &opt)
     if (!write_text(r + "/proc/mtd", proc_mtd_text()) || !write_text(d.cmdtable(), table_text) ||
         !write_text(d.adslinfo(), kDefaultAdslInfo) || !write_text(d.calls(), "") ||
         !create_erased_image(d.flash(), error) || !image.open(d.flash(), true, error) ||
-        !image.poke(kPartitions[0].offset, boot, error) || !fill_flash(image, profile, opt, error)) {
+        !image.poke(kPartitions[0].offset, boot, error) || !fill_flash(image, contents, error)) {
         say("cannot set up " + d.dir + (error.empty() ? "" : ": " + error));
         return 1;
     }

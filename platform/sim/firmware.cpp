@@ -76,29 +76,30 @@ bool put(const FlashImage &image, const char *name, const std::vector<uint8_t> &
 
 } // namespace
 
-bool fill_flash(const FlashImage &image, const Profile &profile, const CreateOptions &opt, std::string &error)
+bool flash_contents(const Profile &profile, const CreateOptions &opt, FlashContents &out, std::string &error)
 {
+    QuietStdout quiet;
     // ROM-D, the last block of "wylinux", stays erased: no firmware reaches it.
     const uint32_t firmware_room = partition("wylinux").size - partition("romd").size;
-    QuietStdout quiet;
-    std::vector<uint8_t> fw;
     if (opt.firmware_file.empty())
-        fw = fwpath::firmware_image(profile.model_id, profile.chip_id, fwpath::default_config_text());
-    else if (!read_limited(opt.firmware_file, firmware_room, fw, error))
+        out.firmware = fwpath::firmware_image(profile.model_id, profile.chip_id, fwpath::default_config_text());
+    else if (!read_limited(opt.firmware_file, firmware_room, out.firmware, error))
         return false;
+    if (opt.romfile_file.empty()) {
+        out.romfile = fwpath::config_block(fwpath::default_config_text(), 0, error);
+        if (out.romfile.empty())
+            return false;
+    } else if (!read_limited(opt.romfile_file, partition("romfile").size, out.romfile, error)) {
+        return false;
+    }
+    return opt.second_romfile_file.empty() ||
+           read_limited(opt.second_romfile_file, partition("second_romfile").size, out.second_romfile, error);
+}
 
-    std::vector<uint8_t> first, second;
-    if (opt.romfile_file.empty())
-        first = fwpath::config_block(fwpath::default_config_text(), 0, error);
-    else if (!read_limited(opt.romfile_file, partition("romfile").size, first, error))
-        return false;
-    if (first.empty() && opt.romfile_file.empty())
-        return false;
-    if (!opt.second_romfile_file.empty() &&
-        !read_limited(opt.second_romfile_file, partition("second_romfile").size, second, error))
-        return false;
-    return put(image, "wylinux", fw, error) && put(image, "romfile", first, error) &&
-           put(image, "second_romfile", second, error);
+bool fill_flash(const FlashImage &image, const FlashContents &contents, std::string &error)
+{
+    return put(image, "wylinux", contents.firmware, error) && put(image, "romfile", contents.romfile, error) &&
+           put(image, "second_romfile", contents.second_romfile, error);
 }
 
 bool boot_device(const DevicePaths &d)

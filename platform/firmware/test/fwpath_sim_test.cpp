@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -103,9 +104,60 @@ TEST_F(Device, NewDeviceBootsItsOneSavedConfiguration)
     EXPECT_EQ(first.ver, 0u);
     EXPECT_EQ(second.calc, ROMFILE_EMPTY_CRC);
     EXPECT_EQ(second.ver, 0xFFFFFFFFu);
-    // The firmware image passes its own validation.
-    std::vector<uint8_t> tag = gw_.flash(kWylinuxAt, FW_TAG_SIZE);
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(tag.data()) + FWTAG_CHIP_ID), "WYSOC1");
+}
+
+TEST(Create, FirmwareMatchesTheProfile)
+{
+    simtest::Gateway gw("model_id=0x00020003\nchip_id=WYSOC7\n");
+    std::vector<uint8_t> tag = gw.flash(kWylinuxAt, FW_TAG_SIZE);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(tag.data()) + FWTAG_CHIP_ID), "WYSOC7");
+    // The image in "wylinux" passes the validation an upgrade would run on it.
+    const uint32_t len = FW_FLASH_BASE - FW_FLASH_BASE + 0x60000;
+    std::vector<uint8_t> img = gw.flash(kWylinuxAt, len);
+    gw.write_file("/tmp/fw.bin", std::string(img.begin(), img.end()));
+    setenv("WY_SYSROOT", gw.root().c_str(), 1);
+    int fd = open(gw.path("/tmp/fw.bin").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(vr_fwValidation("wylinux", fd, 0, len), 1);
+    std::string out = testing::internal::GetCapturedStdout();
+    close(fd);
+    unsetenv("WY_SYSROOT");
+    EXPECT_NE(out.find("pTag->modelId = 00020003\npTag->chipId = WYSOC7\n"), std::string::npos) << out;
+}
+
+TEST(Create, FlashFromFiles)
+{
+    char tmpl[] = "/tmp/fwpath-create.XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    std::string error;
+    const fwpath::Bytes fw = fwpath::firmware_image(0x00010001, "WYSOC1", "<ROMFILE></ROMFILE>");
+    const fwpath::Bytes r1 = fwpath::config_block("<ROMFILE><A/></ROMFILE>", 5, error);
+    const fwpath::Bytes r2 = fwpath::config_block("<ROMFILE><B/></ROMFILE>", 6, error);
+    auto write = [&](const std::string &name, const fwpath::Bytes &b) {
+        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char *>(b.data()),
+                                                                 std::streamsize(b.size()));
+        return dir + "/" + name;
+    };
+    const std::string gwsim = simtest::Gateway::gwsim_path();
+    const std::string files = " --firmware " + write("fw.bin", fw) + " --romfile " + write("r1.bin", r1) +
+                              " --second-romfile " + write("r2.bin", r2);
+    ASSERT_EQ(std::system((gwsim + " create " + dir + "/dev" + files).c_str()), 0);
+    std::ifstream in(dir + "/dev/flash.bin", std::ios::binary);
+    const fwpath::Bytes flash((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(flash.size(), 0x800000u);
+    auto at = [&](uint32_t off, size_t n) { return fwpath::Bytes(flash.begin() + off, flash.begin() + off + n); };
+    EXPECT_EQ(at(kWylinuxAt, fw.size()), fw);
+    EXPECT_EQ(at(kWylinuxAt + fw.size(), 16), fwpath::Bytes(16, 0xFF));
+    EXPECT_EQ(at(kRomfileAt, r1.size()), r1);
+    EXPECT_EQ(at(kSecondAt, r2.size()), r2);
+
+    // A copy larger than its partition is refused, and no device is left.
+    const std::string big = write("big.bin", fwpath::Bytes(0x10001, 0));
+    EXPECT_NE(std::system((gwsim + " create " + dir + "/dev2 --romfile " + big + " 2>/dev/null").c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/dev2/root"));
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Device, SavesAlternateWithRisingVersions)

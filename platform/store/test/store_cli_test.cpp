@@ -19,11 +19,15 @@ struct Cli {
     std::string out;
 };
 
-// A PATH whose first directory holds a "reboot" that records its calls.
+// A PATH whose first directory holds a "reboot" and the firmware's "fwpath"
+// that record their calls.
 std::string recording_path(const TempRoot &root)
 {
-    root.write("/rec/reboot", "#!/bin/sh\necho \"reboot $*\" >> \"$WY_SYSROOT/rec/calls\"\n");
-    chmod(root.path("/rec/reboot").c_str(), 0755);
+    for (const char *tool : {"reboot", "fwpath"}) {
+        std::string p = std::string("/rec/") + tool;
+        root.write(p, std::string("#!/bin/sh\necho \"") + tool + " $*\" >> \"$WY_SYSROOT/rec/calls\"\n");
+        chmod(root.path(p).c_str(), 0755);
+    }
     return "PATH=" + root.path("/rec") + ":/usr/bin:/bin";
 }
 
@@ -51,10 +55,11 @@ TEST(StoreCli, CommandsAndExitStatus)
         {{"frobnicate", "A_Entry"}, 2, ""},
     };
     TempRoot root;
+    const std::string path = recording_path(root);
     for (const auto &c : cases) {
         std::vector<std::string> argv{WYAPI_CLI};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        auto r = testroot::run(argv);
+        auto r = testroot::run(argv, {path});
         std::string what = c.args.empty() ? "(none)" : c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
         EXPECT_EQ(r.status, c.status) << what;
         EXPECT_EQ(r.out, c.out) << what;
@@ -66,19 +71,20 @@ TEST(StoreCli, CommandsAndExitStatus)
     EXPECT_NE(r.err.find(WYAPI_NO_NODE), std::string::npos);
 }
 
-TEST(StoreCli, CommitOfSystemEntryRebootsWhenAsked)
+TEST(StoreCli, CommitSavesAndCarriesOutARequestOnce)
 {
     struct Case {
         const char *reboot_type; // nullptr: attribute missing
         const char *node;
         std::string calls;
+        const char *after; // reboot_type after the commit; nullptr: missing
     } cases[] = {
-        {"2", "System_Entry", "reboot \n"},
-        {"4", "System_Entry", "reboot \n"},
-        {nullptr, "System_Entry", ""},
-        {"N/A", "System_Entry", ""},
-        {"", "System_Entry", ""},
-        {"2", "WebCurSet_Entry", ""},
+        {"2", "System_Entry", "fwpath save\nreboot \n", ""},
+        {"4", "System_Entry", "fwpath save\nreboot \n", ""},
+        {nullptr, "System_Entry", "fwpath save\n", nullptr},
+        {"N/A", "System_Entry", "fwpath save\n", "N/A"},
+        {"", "System_Entry", "fwpath save\n", ""},
+        {"2", "WebCurSet_Entry", "fwpath save\n", "2"},
     };
     for (const auto &c : cases) {
         TempRoot root;
@@ -87,22 +93,40 @@ TEST(StoreCli, CommitOfSystemEntryRebootsWhenAsked)
         if (c.reboot_type) {
             ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", c.reboot_type), WYAPI_OK);
         }
-        Store before = root.read_store();
+        Store want = root.read_store();
+        if (c.after)
+            want["System_Entry"]["reboot_type"] = c.after;
+        const char *what = c.reboot_type ? c.reboot_type : "(missing)";
         auto r = testroot::run({WYAPI_CLI, "commit", c.node}, {path});
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(root.read("/rec/calls"), c.calls) << (c.reboot_type ? c.reboot_type : "(missing)");
-        EXPECT_EQ(root.read_store(), before);
+        EXPECT_EQ(root.read("/rec/calls"), c.calls) << what;
+        EXPECT_EQ(root.read_store(), want) << what;
+        // Carried out once: the next commit only saves.
+        r = testroot::run({WYAPI_CLI, "commit", c.node}, {path});
+        EXPECT_EQ(root.read("/rec/calls"), c.calls + "fwpath save\n") << what;
     }
+}
+
+TEST(StoreCli, CommitReportsAFailedSave)
+{
+    TempRoot root;
+    std::string path = recording_path(root);
+    root.write("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\nexit 1\n");
+    ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "2"), WYAPI_OK);
+    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("saving the configuration failed"), std::string::npos) << r.err;
+    // The restart asked for happens all the same.
+    EXPECT_EQ(root.read("/rec/calls"), "fwpath save\nreboot \n");
 }
 
 TEST(StoreCli, CommitReportsAFailedReboot)
 {
     TempRoot root;
+    std::string path = recording_path(root);
     root.write("/rec/reboot", "#!/bin/sh\nexit 3\n");
-    chmod(root.path("/rec/reboot").c_str(), 0755);
     ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "2"), WYAPI_OK);
-    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"},
-                           {"PATH=" + root.path("/rec") + ":/usr/bin:/bin"});
+    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("reboot"), std::string::npos);
 }

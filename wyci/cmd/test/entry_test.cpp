@@ -89,7 +89,7 @@ TEST(Table, PlaceholderAndNullSlots)
     const ci_handler built_here[kCiSlots] = {ci_func[0],    ATWriteBootMac, nullptr, ATWriteVornaMac,
                                              ATSeriesNumber, ATBT,          nullptr, nullptr,
                                              nullptr,        ATWriteWpaPsk, ATShowWpaPsk, nullptr,
-                                             nullptr,        nullptr};
+                                             doRomfileInfo,  nullptr};
     for (int i = 0; i < kCiSlots; ++i)
         EXPECT_EQ(ci_func[i], built_here[i]) << "slot " << i;
 }
