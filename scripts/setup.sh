@@ -12,6 +12,7 @@ packages=(
   linux-headers-amd64 kmod iproute2 tcpdump
   ca-certificates openssl dpkg-dev
   liblz4-dev # the codec benchmark's baseline only
+  zlib1g-dev # the CRC-32 benchmark's baseline only
 )
 
 missing=()
