@@ -90,6 +90,14 @@ in_gw '$WY_SYSROOT/userfs/cgi-bin/fwservice_action Delete 1'
 in_gw '$WY_SYSROOT/userfs/cgi-bin/fwservice_select | grep "Game"'
 in_gw 'wyapi get Firewall_Common ServiceNum'
 
+step "configuration saved to flash: each commit writes the other copy, one version up"
+in_gw 'wyapi commit WebCurSet_Entry 2>/dev/null && wyapi commit WebCurSet_Entry 2>/dev/null && wyci doRomfileInfo'
+
+step "power cycle: the gateway boots the newest intact copy"
+"$gwsim" stop "$gw"
+"$gwsim" start "$gw"
+in_gw 'wyapi get Firewall_Common LANtoWANNum'
+
 step "bridge MLD snooping: real Linux MLD traffic replayed through the module"
 "$top/build/bin/v6snoop-replay" "$top"/kmod/v6snoop/test/captures/p?.pcap | tail -n 12
 

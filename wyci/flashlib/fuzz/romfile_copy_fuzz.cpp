@@ -34,6 +34,15 @@ bool put(const char *rel, const void *data, size_t n)
     return fclose(f) == 0 && ok;
 }
 
+void remove_root()
+{
+    for (const char *rel : {"/tmp/image.bin", "/dev/mtd4", "/proc/mtd", "/tmp", "/dev", "/proc", ""}) {
+        char path[PATH_MAX];
+        snprintf(path, sizeof path, "%s%s", g_root, rel);
+        remove(path);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -42,6 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         return 0;
     if (!mkdtemp(g_root))
         abort();
+    atexit(remove_root);
     for (const char *d : {"/proc", "/dev", "/tmp"}) {
         char path[PATH_MAX];
         snprintf(path, sizeof path, "%s%s", g_root, d);
