@@ -9,16 +9,14 @@ int doRomfileInfo(int n, char **p)
     (void)n;
     (void)p;
     wydbg_printf("\r\n===== Double Romfile Message =====\r\n");
-    // One device under both names would show one partition twice.
-    if (!vr_checkRomfilePair())
-        return -1;
     uint32_t calc, stored, ver;
     if (!getRomfileChecksumAndVersion("romfile", &calc, &stored, &ver)) {
         wydbg_printf("get first romfile error \n");
         return -1;
     }
     wydbg_printf("Romfile 1 version : 0x%x,  checksum : 0x%x.\n\r", unsigned(ver), unsigned(stored));
-    if (!getRomfileChecksumAndVersion("second_romfile", &calc, &stored, &ver)) {
+    // One device under both names would show one partition twice.
+    if (!vr_checkRomfilePair() || !getRomfileChecksumAndVersion("second_romfile", &calc, &stored, &ver)) {
         wydbg_printf("get second romfile error \n");
         return -1;
     }

@@ -32,6 +32,13 @@ protected:
 
 const char kHead[] = "\r\n===== Double Romfile Message =====\r\n";
 
+std::string hex(uint32_t v)
+{
+    char b[16];
+    snprintf(b, sizeof b, "%x", v);
+    return b;
+}
+
 } // namespace
 
 TEST_F(RomfileInfo, Report)
@@ -61,6 +68,9 @@ TEST_F(RomfileInfo, Report)
          std::string(kHead) + "Romfile 1 version : 0xffffffff,  checksum : 0xffffffff.\n\r"
                               "Romfile 2 version : 0xffffffff,  checksum : 0xffffffff.\n\r"
                               "Current using romfile 2\r\n"},
+        {"second missing", saved(t1, 3), {}, -1,
+         std::string(kHead) + "Romfile 1 version : 0x3,  checksum : 0x1bae718b.\n\r"
+                              "Could not open mtd device: second_romfile\nget second romfile error \n"},
         {"second unreadable", saved(t1, 3), Bytes(100, 0), -1,
          std::string(kHead) + "Romfile 1 version : 0x3,  checksum : 0x1bae718b.\n\r"
                               "read mtd device (MRD) error!!\nget second romfile error \n"},
@@ -69,7 +79,9 @@ TEST_F(RomfileInfo, Report)
     };
     for (const Case &c : cases) {
         put("/dev/mtd1", std::string(c.first.begin(), c.first.end()));
-        put("/dev/mtd4", std::string(c.second.begin(), c.second.end()));
+        std::filesystem::remove(path("/dev/mtd4"));
+        if (!c.second.empty())
+            put("/dev/mtd4", std::string(c.second.begin(), c.second.end()));
         int rc = 0;
         EXPECT_EQ(report(rc), c.out) << c.what;
         EXPECT_EQ(rc, c.rc) << c.what;
@@ -83,6 +95,10 @@ TEST_F(RomfileInfo, OneDeviceUnderBothNames)
     const Bytes copy = saved("<ROMFILE></ROMFILE>", 3);
     put("/dev/mtd4", std::string(copy.begin(), copy.end()));
     int rc = 0;
-    EXPECT_EQ(report(rc), std::string(kHead) + "Error: romfile and second_romfile are the same device.\n");
+    EXPECT_EQ(report(rc), std::string(kHead) +
+                              "Romfile 1 version : 0x3,  checksum : 0x" + hex(ref_crc("<ROMFILE></ROMFILE>")) +
+                              ".\n\r"
+                              "Error: romfile and second_romfile are the same device.\n"
+                              "get second romfile error \n");
     EXPECT_EQ(rc, -1);
 }
