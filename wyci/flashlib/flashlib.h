@@ -253,7 +253,8 @@ size_t vr_getFieldText(const unsigned char *field, size_t size, char *out, size_
 /* Copies the firmware tag of "wylinux" into `tag` (FW_TAG_SIZE bytes). The
  * first successful read is kept for the rest of the process; later calls copy
  * it without reading the flash. Returns 1, or 0 after printing "Could not open
- * mtd device: wylinux" or "read mtd device (VrFW tag) error!!". */
+ * mtd device: wylinux" or "read mtd device (VrFW tag) error!!" (a NULL `tag`
+ * gives 0 silently). */
 int vr_getFWtag(unsigned char *tag);
 
 /* Writes the bootloader version ("V%d.%02d", `version` at least 16 bytes) and

@@ -52,6 +52,8 @@ extern "C" size_t vr_getFieldText(const unsigned char *field, size_t size, char 
 
 extern "C" int vr_getFWtag(unsigned char *tag)
 {
+    if (!tag)
+        return 0;
     if (!g_tag_valid) {
         flashio::Fd fd(vr_open_mtd("wylinux", O_RDONLY));
         if (!fd.ok()) {
@@ -70,6 +72,8 @@ extern "C" int vr_getFWtag(unsigned char *tag)
 
 extern "C" int vr_getBootInfo(char *version, char *date)
 {
+    if (!version || !date)
+        return 0;
     flashio::Fd fd(vr_open_mtd("bootloader", O_RDONLY));
     if (!fd.ok()) {
         printf("Could not open mtd device: %s\n", "bootloader");
@@ -90,7 +94,7 @@ extern "C" int vr_getBootInfo(char *version, char *date)
 
 extern "C" int isConfidentialFw(const unsigned char *header)
 {
-    if (vr_getBe32(header) != FW_CONFIDENTIAL_MAGIC)
+    if (!header || vr_getBe32(header) != FW_CONFIDENTIAL_MAGIC)
         return 0;
     printf("\n***** Vorna Confidential Firmware *****\n");
     return 1;
