@@ -352,6 +352,72 @@ int get_write_romfile_index(void);
  * the reason. */
 int updateRomfileChecksumAndVersion(const char *path, int target);
 
+/* ---- ROM-D default-configuration block ---- */
+
+/* ROM-D lies at the end of "wylinux", in its last erase block: the data (a ROM
+ * file, plain or compressed) end where the 20-byte trailer "<romd len=N>"
+ * begins, and the trailer ends with the partition. */
+#define ROMD_PARTITION "wylinux"
+#define ROMD_TRAILER_TAG "<romd len="
+#define ROMD_TRAILER_SIZE 20
+#define ROMD_MAX_LEN 65536
+#define ROMD_DUMP_PATH "/tmp/romd.cfg"
+
+/* The length N announced by the trailer at `text`, which must hold
+ * ROMD_TRAILER_SIZE bytes: "<romd len=" found within those bytes, then the
+ * first ">" after it also within them, and the text between read by the rules
+ * of atoi. Nothing outside the 20 bytes is read. 0 when there is no marker or
+ * no ">", and when N is not within 1 to ROMD_MAX_LEN. */
+int vr_romd_length(const char *text);
+
+/* The ROM-D length of the last erase block `block` (`eraseSize` bytes, its
+ * trailer in the final ROMD_TRAILER_SIZE of them): vr_romd_length of the
+ * trailer, 0 as well when N + ROMD_TRAILER_SIZE exceeds `eraseSize` or
+ * `eraseSize` is below ROMD_TRAILER_SIZE. Pure: no device is read. */
+int vr_romdBlockLength(const unsigned char *block, uint32_t eraseSize);
+
+/* 1 when "wylinux" carries a ROM-D block, after printing "ROM-D exist! len =
+ * N"; 0 when it does not (silently) or when its last erase block cannot be
+ * read (the reason printed). The partition's size and erase size come from
+ * MEMGETINFO; an erase size below ROMD_TRAILER_SIZE or above the partition
+ * size is refused. */
+int isRomdExist(void);
+
+/* Copies the N ROM-D data bytes into `destination`, which holds at least
+ * ROMD_MAX_LEN bytes. Returns 1, or 0 when there is no ROM-D (silently) or the
+ * block cannot be read (reason printed). */
+int vr_getRomdBuf(unsigned char *destination);
+
+/* The CRC-32 of the ROM-D configuration text (decoded first when stored
+ * compressed); 0 when there is no ROM-D or it cannot be read or holds no ROM
+ * text ("Read default configuration error!!"). Prints "ROM-D exist! len = N"
+ * when the block is there. */
+uint32_t vr_getRomdChksum(void);
+
+/* Writes the ROM-D configuration text (decoded when compressed) to
+ * /tmp/romd.cfg, replacing an older file, and prints "Please see /tmp/romd.cfg
+ * for ROM-D content.". Returns 1, or 0 after printing the reason; a file that
+ * could not be written in full is removed. */
+int vr_dumpRomdContent(void);
+
+/* Prepares the firmware image file `path` (absolute paths are device paths),
+ * whose image starts at `offset` and is *len bytes long, for "wylinux" of
+ * `partSize` bytes whose last erase block is `block` (`eraseSize` bytes):
+ * without ROM-D, or when the image ends before the last erase block, the file
+ * is left alone and 1 returned. When the image reaches into the last block
+ * but ends no later than where the ROM-D data begin, the file gets 0xFF up to
+ * there, then the ROM-D data and trailer from `block`, and *len becomes
+ * `partSize`; 1. An image overlapping ROM-D gives 0 silently; a failed open or
+ * write gives 0 after printing the reason, with the file cut back to its
+ * original length and *len unchanged. Sums are taken without 32-bit wrap. */
+int vr_fitImageWithRomd(const char *path, uint32_t *len, uint32_t offset, uint32_t partSize,
+                        const unsigned char *block, uint32_t eraseSize);
+
+/* vr_fitImageWithRomd over the last erase block of "wylinux" as read from
+ * flash (isRomdExist first: without ROM-D the result is 1 at once). Returns 1
+ * when the image may be written, else 0. */
+int isFwFitInWithRomd(const char *path, uint32_t *len, uint32_t offset);
+
 #ifdef __cplusplus
 }
 #endif
