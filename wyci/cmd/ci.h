@@ -39,6 +39,19 @@ int ci_interlock(unsigned char *mrd);
 // Runs a shell command line through the system root, output flushed first.
 int ci_shell(const char *line);
 
+// ci_shell, true only when the command ran and exited with status 0.
+bool ci_shell_ok(const char *line);
+
+// Stores the one byte `value` as the whole file `path` (a device path),
+// created or truncated. True once it is written, flushed and closed; false
+// after printing "Open file error!!" or "Write file error!!".
+bool ci_write_flag(const char *path, unsigned char value);
+
+// Prints `len` bytes as lines of at most 16 two-digit hexadecimal bytes, each
+// line after "\t \t", with '-' after the eighth byte of a line and a blank
+// after every other; "\n" before and "\r\n" after.
+void dumpMemory(const unsigned char *bytes, int len);
+
 int ATWriteBootMac(int n, char **p);
 int ATWriteVornaMac(int n, char **p);
 int ATSeriesNumber(int n, char **p);
@@ -47,5 +60,10 @@ int ATWriteWpaPsk(int n, char **p);
 int ATShowWpaPsk(int n, char **p);
 // Returns 1, or -1 when a copy could not be read; prints neither OK nor ERROR.
 int doRomfileInfo(int n, char **p);
+int ATDumpROMMRD(int n, char **p);
+int ATRestoredefault(int n, char **p);
+int ATButtonTest(int n, char **p);
+int ATLedTest(int n, char **p);
+int ATRomd(int n, char **p);
 
 #endif

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 
 #include "ci.h"
 #include "sysroot.h"
@@ -64,16 +65,16 @@ int exchange(const char *line)
 ci_handler ci_func[kCiSlots] = {
     placeholder,     // 0: never dispatched, 0 means nothing to run
     ATWriteBootMac,  // 1
-    nullptr,         // 2: ATDumpROMMRD
+    ATDumpROMMRD,    // 2
     ATWriteVornaMac, // 3
     ATSeriesNumber,  // 4
     ATBT,            // 5
-    nullptr,         // 6: ATRestoredefault
-    nullptr,         // 7: ATButtonTest
-    nullptr,         // 8: ATLedTest
+    ATRestoredefault, // 6
+    ATButtonTest,    // 7
+    ATLedTest,       // 8
     ATWriteWpaPsk,   // 9
     ATShowWpaPsk,    // 10
-    nullptr,         // 11: ATRomd
+    ATRomd,          // 11
     doRomfileInfo,   // 12
     nullptr,         // 13: end of table
 };
@@ -109,6 +110,12 @@ int ci_shell(const char *line)
 {
     fflush(stdout);
     return wy_system(line);
+}
+
+bool ci_shell_ok(const char *line)
+{
+    int status = ci_shell(line);
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 int ci_main(int argc, char **argv)

@@ -1,5 +1,6 @@
 #include "mac.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -45,4 +46,16 @@ void mac_print_not_device(const unsigned char mac[kMacBytes])
 {
     printf("MAC address %02X:%02X:%02X:%02X:%02X:%02X is no device address (all zeros or group bit set)\n",
            mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+}
+
+void mac_last_address(const unsigned char first[kMacBytes], unsigned quantity,
+                      unsigned char last[kMacBytes])
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < kMacBytes; ++i)
+        value = value << 8 | first[i];
+    if (quantity > 0)
+        value += quantity - 1;
+    for (size_t i = kMacBytes; i-- > 0; value >>= 8)
+        last[i] = static_cast<unsigned char>(value);
 }

@@ -23,4 +23,11 @@ bool mac_device_address(const unsigned char mac[kMacBytes]);
 // Prints the refusal of an address that mac_device_address rejects.
 void mac_print_not_device(const unsigned char mac[kMacBytes]);
 
+// The last of `quantity` consecutive addresses from `first`, as 48-bit
+// arithmetic that wraps (FFFFFFFFFFFF with 2 gives 000000000000). A quantity
+// of 0 owns no address; the first one stands in for the last then, never the
+// one before it.
+void mac_last_address(const unsigned char first[kMacBytes], unsigned quantity,
+                      unsigned char last[kMacBytes]);
+
 #endif
