@@ -414,8 +414,9 @@ int vr_fitImageWithRomd(const char *path, uint32_t *len, uint32_t offset, uint32
                         const unsigned char *block, uint32_t eraseSize);
 
 /* vr_fitImageWithRomd over the last erase block of "wylinux" as read from
- * flash (isRomdExist first: without ROM-D the result is 1 at once). Returns 1
- * when the image may be written, else 0. */
+ * flash, printing "ROM-D exist! len = N" when there is ROM-D. Returns 1 when
+ * the image may be written, else 0; also 0 after printing the reason when the
+ * block cannot be read, since ROM-D may be there. */
 int isFwFitInWithRomd(const char *path, uint32_t *len, uint32_t offset);
 
 #ifdef __cplusplus

@@ -274,10 +274,13 @@ extern "C" int vr_fitImageWithRomd(const char *path, uint32_t *len, uint32_t off
 
 extern "C" int isFwFitInWithRomd(const char *path, uint32_t *len, uint32_t offset)
 {
-    if (!isRomdExist())
-        return 1;
+    // A block that cannot be read tells nothing about ROM-D: no licence to write.
     LastBlock b;
     if (!read_last_block("isFwFitInWithRomd", 1288, b))
         return 0;
+    int n = vr_romdBlockLength(b.bytes.get(), b.erase_size);
+    if (n == 0)
+        return 1;
+    printf("ROM-D exist! len = %d\n", n);
     return vr_fitImageWithRomd(path, len, offset, b.part_size, b.bytes.get(), b.erase_size);
 }

@@ -33,7 +33,7 @@ Bytes last_block(uint32_t erase, const Bytes &data, const std::string &text)
     Bytes b(erase, 0xFF);
     std::string t = trailer(text);
     std::memcpy(b.data() + erase - ROMD_TRAILER_SIZE, t.data(), ROMD_TRAILER_SIZE);
-    if (data.size() + ROMD_TRAILER_SIZE <= erase)
+    if (!data.empty() && data.size() + ROMD_TRAILER_SIZE <= erase)
         std::memcpy(b.data() + erase - ROMD_TRAILER_SIZE - data.size(), data.data(), data.size());
     return b;
 }
