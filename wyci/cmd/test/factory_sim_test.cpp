@@ -304,3 +304,18 @@ TEST(Romd, EraseJudgedByTheFlash)
         }
     }
 }
+
+// A dump that could not be written in full leaves no file behind.
+TEST(Romd, DumpCutShortIsRemoved)
+{
+    simtest::Gateway gw;
+    WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd2"));
+    const std::string text = fwimage::rom_text(6000);
+    gw.poke_flash(kLastBlock, romd_of(fwimage::bytes(text)));
+    gw.write_file("/tmp/romd.cfg", "older dump");
+    // Files may grow to 512 bytes; the signal is ignored so that write() fails.
+    simtest::RunResult r = gw.run({"sh", "-c", "trap '' XFSZ; ulimit -f 1; exec wyci romd show xml"});
+    EXPECT_EQ(r.out, "ROM-D exist! len = " + std::to_string(text.size()) +
+                         "\nWrite romd conten fail!\nError dump ROM-D!\n" + kError);
+    EXPECT_FALSE(gw.exists("/tmp/romd.cfg"));
+}
