@@ -121,6 +121,15 @@ std::string firmware_default()
 
 } // namespace
 
+bool compressed_file(const std::string &text, Bytes &file) { return compress_text(text, file); }
+
+std::string firmware_default_text() { return firmware_default(); }
+
+bool replace_running(const std::string &text)
+{
+    return replace_file(device(kRunning), device(kRunningBoot), text);
+}
+
 std::string default_config_text()
 {
     return "<ROMFILE>\n"
@@ -264,12 +273,16 @@ int upgrade(const char *image)
     close(fd);
     if (!valid)
         return fail(std::string("firmware image ") + image + " refused");
+    // An image reaching into the last erase block carries ROM-D along.
+    uint32_t len = uint32_t(st.st_size);
+    if (!isFwFitInWithRomd(image, &len, 0))
+        return fail(std::string("firmware image ") + image + " and ROM-D do not fit together");
     const std::string line = std::string("/userfs/bin/mtd -f write ") + image + " wylinux";
     std::fflush(stdout);
     wy_system(line.c_str());
     std::string want, got;
     int dev = vr_open_mtd("wylinux", O_RDONLY);
-    bool same = dev >= 0 && read_file(path, size_t(st.st_size), want);
+    bool same = dev >= 0 && read_file(path, len, want) && want.size() == len;
     if (same) {
         got.assign(want.size(), '\0');
         same = pread(dev, got.data(), got.size(), 0) == ssize_t(got.size()) && got == want;

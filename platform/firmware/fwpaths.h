@@ -36,8 +36,31 @@ int save();
 // The running configuration from the copy the read choice picks; the
 // firmware's default configuration when neither copy is usable.
 int boot();
-// Validates the image file and, when it passes, writes it into "wylinux".
+// Validates the image file and, when it passes, writes it into "wylinux";
+// an image that reaches the last erase block is first extended with ROM-D
+// (isFwFitInWithRomd), and refused when the two overlap.
 int upgrade(const char *image);
+
+// The compressed configuration file of `text` (header and block stream).
+bool compressed_file(const std::string &text, Bytes &file);
+// The ROM text of the firmware's default-configuration section, or "".
+std::string firmware_default_text();
+// Replaces the running configuration with `text`, whole and durable.
+bool replace_running(const std::string &text);
+
+// A ROM-D last erase block of `erase` bytes: 0xFF, then `data`, then the
+// trailer announcing its length. Empty when `data` is empty or does not fit.
+Bytes romd_block(const Bytes &data, uint32_t erase);
+// The store's upload path for a configuration file (upload file type 3): the
+// ROM text of `file`, compressed, becomes ROM-D through the flash tool, and
+// is read back.
+int upload_romd(const char *file);
+// The default configuration a restore goes back to: ROM-D's text when the
+// unit carries ROM-D, else the firmware's default configuration.
+std::string default_text();
+// A restore: the running configuration becomes the default one (a commit
+// then saves it, and the reboot loads it).
+int restore();
 
 } // namespace fwpath
 

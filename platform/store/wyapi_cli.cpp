@@ -83,7 +83,9 @@ bool run(const char *line)
 
 // A commit saves the running configuration to flash (the firmware's save
 // path), then carries out what System_Entry requests: an upgrade from an
-// uploaded firmware image (UploadFileType 1), a restart (reboot_type).
+// uploaded firmware image (UploadFileType 1) or configuration file for ROM-D
+// (UploadFileType 3), a restart (reboot_type), after a restore to the
+// default configuration when reboot_type is 2 or 4.
 int do_commit(const char *node)
 {
     if (!romdoc::valid_name(node))
@@ -103,11 +105,29 @@ int do_commit(const char *node)
             type[0] = '\0';
     }
     int status = 0;
+    // A restore (types 2 and 4) goes back to the default configuration, which
+    // the save below then keeps; a failed one must not end in a reboot.
+    bool restore = want_reboot && (strcmp(reboot, "2") == 0 || strcmp(reboot, "4") == 0);
+    if (restore && !run("fwpath restore")) {
+        fprintf(stderr, "wyapi: commit %s: restoring the default configuration failed\n", node);
+        status = 1;
+        want_reboot = false;
+    }
     if (!run("fwpath save")) {
         fprintf(stderr, "wyapi: commit %s: saving the configuration failed\n", node);
         status = 1;
     }
-    if (want_upgrade) {
+    if (want_upgrade && strcmp(type, "3") == 0) {
+        // A configuration file for ROM-D; a reboot only when the upload asks for one.
+        char again[WYAPI_BUF_SIZE] = "";
+        if (!run("fwpath romd /var/tmp/up_romfile.cfg")) {
+            fprintf(stderr, "wyapi: commit %s: writing ROM-D failed\n", node);
+            status = 1;
+        } else if (wyapi_get("WebCurSet_Entry", "UploadReboot", again) == WYAPI_OK && is_set(WYAPI_OK, again) &&
+                   strcmp(again, "0") != 0) {
+            want_reboot = true;
+        }
+    } else if (want_upgrade) {
         if (strcmp(type, "1") != 0) {
             fprintf(stderr, "wyapi: commit %s: upload file type \"%s\" is not carried out here\n", node, type);
             status = 1;
