@@ -79,8 +79,10 @@ TEST(StoreCli, CommitSavesAndCarriesOutARequestOnce)
         std::string calls;
         const char *after; // reboot_type after the commit; nullptr: missing
     } cases[] = {
-        {"2", "System_Entry", "fwpath save\nreboot \n", ""},
-        {"4", "System_Entry", "fwpath save\nreboot \n", ""},
+        // 2 and 4 restore the default configuration before the save and the restart.
+        {"2", "System_Entry", "fwpath restore\nfwpath save\nreboot \n", ""},
+        {"4", "System_Entry", "fwpath restore\nfwpath save\nreboot \n", ""},
+        {"1", "System_Entry", "fwpath save\nreboot \n", ""},
         {nullptr, "System_Entry", "fwpath save\n", nullptr},
         {"N/A", "System_Entry", "fwpath save\n", "N/A"},
         {"", "System_Entry", "fwpath save\n", ""},
@@ -112,12 +114,26 @@ TEST(StoreCli, CommitReportsAFailedSave)
     TempRoot root;
     std::string path = recording_path(root);
     root.write("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\nexit 1\n");
-    ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "2"), WYAPI_OK);
+    ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "1"), WYAPI_OK);
     auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("saving the configuration failed"), std::string::npos) << r.err;
     // The restart asked for happens all the same.
     EXPECT_EQ(root.read("/rec/calls"), "fwpath save\nreboot \n");
+}
+
+// A restore that failed never ends in a reboot into the configuration it
+// should have replaced.
+TEST(StoreCli, CommitWithoutRebootAfterAFailedRestore)
+{
+    TempRoot root;
+    std::string path = recording_path(root);
+    root.write("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\n[ \"$1\" != restore ]\n");
+    ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "4"), WYAPI_OK);
+    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("restoring the default configuration failed"), std::string::npos) << r.err;
+    EXPECT_EQ(root.read("/rec/calls"), "fwpath restore\nfwpath save\n");
 }
 
 TEST(StoreCli, CommitReportsAFailedReboot)

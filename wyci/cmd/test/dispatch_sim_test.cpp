@@ -85,8 +85,8 @@ TEST(Dispatch, ThroughTheProgram)
     };
     const std::vector<Case> cases = {
         {{"NoSuchCommand"}, ""},
-        {{"ATDumpROMMRD"}, ""},   // slot 2: not built here, nothing runs
-        {{"erase", "romd"}, ""},  // slot 11
+        {{"ATButtonTest", "1"}, "\nOK\n"},                      // slot 7
+        {{"erase", "romd"}, "Clear ROM-D success.\n\nOK\n"}, // slot 11
         {{}, ""},
         {{"ATBT"}, "\nOK\n"},
         {{"version", "x"}, ""},

@@ -86,9 +86,9 @@ TEST(Table, PlaceholderAndNullSlots)
     CaptureStdout();
     EXPECT_EQ(ci_func[0](0, nullptr), 0);
     EXPECT_EQ(GetCapturedStdout(), "I am dummy!!\n");
-    const ci_handler built_here[kCiSlots] = {ci_func[0],    ATWriteBootMac, nullptr, ATWriteVornaMac,
-                                             ATSeriesNumber, ATBT,          nullptr, nullptr,
-                                             nullptr,        ATWriteWpaPsk, ATShowWpaPsk, nullptr,
+    const ci_handler built_here[kCiSlots] = {ci_func[0],     ATWriteBootMac,   ATDumpROMMRD, ATWriteVornaMac,
+                                             ATSeriesNumber, ATBT,             ATRestoredefault, ATButtonTest,
+                                             ATLedTest,      ATWriteWpaPsk,    ATShowWpaPsk, ATRomd,
                                              doRomfileInfo,  nullptr};
     for (int i = 0; i < kCiSlots; ++i)
         EXPECT_EQ(ci_func[i], built_here[i]) << "slot " << i;
