@@ -98,6 +98,19 @@ step "power cycle: the gateway boots the newest intact copy"
 "$gwsim" start "$gw"
 in_gw 'wyapi get Firewall_Common LANtoWANNum'
 
+step "unit report: firmware tag, bootloader, manufacturing record, checksums"
+in_gw 'wyci ATDumpROMMRD'
+
+step "ROM-D: the running configuration kept as this unit's default configuration"
+in_gw 'wyci copy romt romd 2>/dev/null && wyci romd show crc'
+
+step "restore to defaults after a change: the power cycle boots ROM-D's configuration"
+in_gw 'wyapi set Firewall_Common LANtoWANNum 0 && wyapi commit WebCurSet_Entry 2>/dev/null && wyapi get Firewall_Common LANtoWANNum'
+in_gw 'wyci ATRestoredefault 2>/dev/null'
+"$gwsim" stop "$gw"
+"$gwsim" start "$gw"
+in_gw 'wyapi get Firewall_Common LANtoWANNum'
+
 step "bridge MLD snooping: real Linux MLD traffic replayed through the module"
 "$top/build/bin/v6snoop-replay" "$top"/kmod/v6snoop/test/captures/p?.pcap | tail -n 12
 
