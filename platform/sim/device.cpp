@@ -3,6 +3,7 @@
 #include "firmware.h"
 #include "flashimg.h"
 #include "profile.h"
+#include "web.h"
 
 #include <cerrno>
 #include <chrono>
@@ -420,11 +421,17 @@ int start_device(const DevicePaths &d, pid_t owner)
     return boot_device(d) ? 0 : 1;
 }
 
+bool device_running(const DevicePaths &d)
+{
+    return is_our_daemon(read_pid(d), d) && mounts_answer(d);
+}
+
 int stop_device(const DevicePaths &d)
 {
+    // The web server goes with the gateway.
+    bool ok = stop_web(d) == 0;
     pid_t pid = read_pid(d);
     bool ours = is_our_daemon(pid, d);
-    bool ok = true;
     for (const auto &mp : {d.dev_mount(), d.proc_mount()})
         if (is_mounted(mp) && !unmount(mp)) {
             say("could not unmount " + mp);

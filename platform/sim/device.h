@@ -32,6 +32,8 @@ std::string device_dir(const std::string &dir);
 int create_device(const DevicePaths &d, const CreateOptions &opt);
 int start_device(const DevicePaths &d, pid_t owner);
 int stop_device(const DevicePaths &d);
+// The device's daemon runs and both its mounts answer.
+bool device_running(const DevicePaths &d);
 // Runs argv inside the device; returns its exit status (128 + signal).
 int run_in_device(const DevicePaths &d, const std::vector<std::string> &argv);
 

@@ -9,6 +9,7 @@
 #include "device.h"
 #include "flashimg.h"
 #include "layout.h"
+#include "web.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -525,6 +526,7 @@ int serve_device(const DevicePaths &d, pid_t owner)
             break;  // one mount went away: take the other down too
     }
 
+    stop_web(d);  // no web interface outlives its gateway
     for (auto &m : mounts)
         if (m.mounted && is_mounted(m.mountpoint))
             unmount(m.mountpoint);

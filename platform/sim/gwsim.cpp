@@ -1,5 +1,6 @@
 // gwsim: create, start, stop a simulated gateway and run commands inside it.
 #include "device.h"
+#include "web.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +17,8 @@ int usage()
                "       gwsim start DIR [--owner PID]\n"
                "       gwsim stop DIR\n"
                "       gwsim run DIR -- CMD [ARG...]\n"
-               "       gwsim shell DIR\n",
+               "       gwsim shell DIR\n"
+               "       gwsim web DIR [--port N] [--address 127.0.0.1|::1]\n",
                stderr);
     return 2;
 }
@@ -79,6 +81,25 @@ int main(int argc, char **argv)
         return gwsim::stop_device(d);
     if (verb == "run" && argc >= 5 && std::strcmp(argv[3], "--") == 0)
         return gwsim::run_in_device(d, std::vector<std::string>(argv + 4, argv + argc));
+    if (verb == "web") {
+        gwsim::WebOptions opt;
+        for (int i = 3; i < argc; i += 2) {
+            if (i + 1 >= argc)
+                return usage();
+            if (std::strcmp(argv[i], "--port") == 0) {
+                char *end = nullptr;
+                long v = std::strtol(argv[i + 1], &end, 10);
+                if (*argv[i + 1] == '\0' || *end != '\0' || v < 0 || v > 65535)
+                    return usage();
+                opt.port = static_cast<int>(v);
+            } else if (std::strcmp(argv[i], "--address") == 0) {
+                opt.address = argv[i + 1];
+            } else {
+                return usage();
+            }
+        }
+        return gwsim::start_web(d, opt);
+    }
     if (verb == "shell" && argc == 3)
         return gwsim::run_in_device(d, {"/bin/sh"});
     return usage();
