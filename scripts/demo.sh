@@ -114,6 +114,19 @@ in_gw 'wyapi get Firewall_Common LANtoWANNum'
 step "bridge MLD snooping: real Linux MLD traffic replayed through the module"
 "$top/build/bin/v6snoop-replay" "$top"/kmod/v6snoop/test/captures/p?.pcap | tail -n 12
 
+step "web interface: lighttpd on the loopback address, the firewall rule page over HTTP"
+url=$("$gwsim" web "$gw")
+echo "serving $url (index: ${url}index.html)"
+printf '$ curl %s\n' "${url}fwrule_list.html"
+curl -sS "${url}fwrule_list.html" | grep -o '<frame [^>]*>'
+printf '$ curl %s   (rows only)\n' "${url}cgi-bin/fwrule_list"
+curl -sS "${url}cgi-bin/fwrule_list" | grep -o '<td width="20%" align=center>[^<]*</td>'
+
 step "stop the gateway"
 "$gwsim" stop "$gw"
 echo "stopped"
+if curl -s -o /dev/null "${url}index.html"; then
+  echo "demo: the web interface still answers after the gateway stopped" >&2
+  exit 1
+fi
+echo "the web interface stopped with it"

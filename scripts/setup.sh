@@ -13,6 +13,7 @@ packages=(
   ca-certificates openssl dpkg-dev
   liblz4-dev # the codec benchmark's baseline only
   zlib1g-dev # the CRC-32 benchmark's baseline only
+  lighttpd chromium chromium-driver python3-selenium curl
 )
 
 missing=()
@@ -28,6 +29,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Debian's own lighttpd service would listen on every address; the simulator
+# starts servers of its own, on the loopback address only.
+if [[ " ${missing[*]:-} " == *" lighttpd "* ]] && [ -f /run/lighttpd.pid ]; then
+  service lighttpd stop >/dev/null 2>&1 || true
 fi
 
 # The simulator mounts FUSE file systems; the node must exist.

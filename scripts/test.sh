@@ -4,7 +4,8 @@
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (build-san/),
 #   3. a short run of every libFuzzer target under ASan and UBSan (build-fuzz/, clang),
 #   4. the target stage: big-endian MIPS build, tests under qemu, footprint check,
-#   5. the kernel module's build check against the installed kernel headers.
+#   5. the kernel module's build check against the installed kernel headers,
+#   6. the browser stage: every table page in headless Chromium (scripts/test-browser.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -37,5 +38,8 @@ stage "target: big-endian MIPS build, tests under qemu-mips, footprint check"
 
 stage "kernel module built against the installed kernel headers"
 "$top/kmod/v6snoop/kbuild-check.sh"
+
+stage "browser: every table page in headless Chromium, served by the simulated gateway"
+"$top/scripts/test-browser.sh" "$top/build"
 
 stage "all stages passed"
