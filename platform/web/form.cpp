@@ -69,6 +69,13 @@ constexpr PageAction kPages[] = {
     {"portbind_list", Kind::none, nullptr},
     {"wan_pvc_list", Kind::none, nullptr},
     {"url_filter_list", Kind::none, nullptr},
+    {"dhcp_static_list", Kind::none, nullptr},
+    {"dhcp_lease_list", Kind::none, nullptr},
+    {"dhcp6_lease_list", Kind::none, nullptr},
+    {"wlan_ssid_list", Kind::none, nullptr},
+    {"wifi_station_list", Kind::none, nullptr},
+    {"samba_user_list", Kind::none, nullptr},
+    {"usb_printer_list", Kind::none, nullptr},
 };
 
 const PageAction *find_page(const std::string *name)

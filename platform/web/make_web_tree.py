@@ -139,6 +139,8 @@ def icons():
         if 5 <= x <= 8 and y >= 5:
             return 1
         return 1 if y < 7 and abs(x - 6.5) <= y else 0
+    def dot(x, y):
+        return 1 if (x - 7.5) ** 2 + (y - 6.5) ** 2 <= 25 else 0
     blue, dark, red, grey = (40, 80, 170), (20, 20, 20), (200, 30, 30), (110, 110, 110)
     return {
         "i_edit.gif": gif(19, 14, pal(blue, blue, dark), pencil),
@@ -147,6 +149,9 @@ def icons():
         "i_delete_on.gif": gif(14, 16, pal(red, (255, 220, 220), red), can),
         "i_ton.gif": gif(14, 14, pal(grey, grey, grey), arrow),
         "i_ton_on.gif": gif(14, 14, pal(blue, blue, blue), arrow),
+        "i_edit_on.gif": gif(19, 14, pal(red, red, dark), pencil),
+        "i_active_on.gif": gif(16, 14, pal((30, 160, 60), (30, 160, 60), dark), dot),
+        "i_active_off.gif": gif(16, 14, pal(grey, grey, dark), dot),
     }
 
 

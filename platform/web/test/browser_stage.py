@@ -123,6 +123,43 @@ CASES = [
          lang=0, contains=["192.168.1.254"]),
 ]
 
+CASES += [
+    dict(name="dhcp_static_list, an entry with its active lease", page="dhcp_static_list",
+         store={"Dhcpd": {"MaxStaticNum": "2"},
+                "Dhcpd_Entry0": {"IP": "192.168.1.20", "MAC": "00:11:22:33:44:20"},
+                "Dhcpd_Entry1": {"IP": IMG, "MAC": SCRIPT},
+                "DhcpLease": {"LeaseNum": "1"},
+                "DhcpLease_Entry0": {"IP": "192.168.1.20", "MAC": "00:11:22:33:44:20", "ExpireTime": "1:0:0"}},
+         nrows=2, lang=0, rows={0: {0: "1", 2: "192.168.1.20", 3: "00:11:22:33:44:20"}, 1: {2: IMG, 3: SCRIPT}},
+         icons={0: ["i_active_on.gif"], 1: ["i_active_off.gif"]}),
+    dict(name="dhcp_lease_list, leases with hostile host names", page="dhcp_lease_list",
+         store=merge(TURKISH, {"DhcpLease": {"LeaseNum": "2"},
+                               "DhcpLease_Entry0": {"HostName": SCRIPT, "IP": "192.168.1.30", "MAC": "00:11:22:33:44:30"},
+                               "DhcpLease_Entry1": {"HostName": QUOTE, "IP": "192.168.1.31", "MAC": IMG}}),
+         nrows=2, lang=1, rows={0: {0: "1", 2: SCRIPT, 3: "192.168.1.30"}, 1: {2: QUOTE, 4: IMG}}),
+    dict(name="dhcp6_lease_list, a lease", page="dhcp6_lease_list",
+         store={"Dhcp6Lease": {"LeaseNum": "1"},
+                "Dhcp6Lease_Entry0": {"IP6": "2001:db8::5", "ClientDuid": QUOTE}},
+         nrows=1, lang=0, rows={0: {2: "2001:db8::5", 3: QUOTE}}),
+    dict(name="wlan_ssid_list, Turkish state words", page="wlan_ssid_list",
+         store=merge(TURKISH, {"WLan_Common": {"BssidNum": "3"},
+                               "WLan_Entry1": {"SSID": IMG, "AuthMode": "WPA2PSK", "APOn": "0"},
+                               "WLan_Entry2": {"SSID": "Guest", "AuthMode": "OPEN", "APOn": "1"}}),
+         nrows=2, lang=1, rows={0: {0: "1", 1: "Pasif", 2: IMG, 3: "WPA2-PSK"}, 1: {1: "Aktif", 2: "Guest"}}),
+    dict(name="wifi_station_list, a station", page="wifi_station_list",
+         store={"wifiMacTab_Common": {"NUM": "1"},
+                "wifiMacTab_Entry0": {"MAC": "00:11:22:33:44:55", "TIME": SCRIPT}},
+         nrows=1, lang=0, rows={0: {1: "00:11:22:33:44:55", 2: SCRIPT}}),
+    dict(name="samba_user_list, one user of sixteen rows", page="samba_user_list",
+         store=merge(TURKISH, {"Smbd_Entry0": {"Active": "Yes", "username": QUOTE}}),
+         nrows=16, lang=1, rows={0: {0: "1", 2: QUOTE}, 15: {0: "16", 2: "N/A"}}),
+    dict(name="usb_printer_list, a printer beside a disk", page="usb_printer_list",
+         store={"UsbDeviceInfo_Entry2": {"Driver": "usblp0", "Manufacturer": IMG, "Product": "LaserJet",
+                                         "SerialNumber": "X1"},
+                "UsbDeviceInfo_Entry3": {"Driver": "usb-storage", "Product": "Disk"}},
+         nrows=1, lang=0, rows={0: {0: "1", 1: "LaserJet_X1", 2: IMG + " - LaserJet"}}),
+]
+
 # What the stage reads from the list frame in one go.
 READ_LIST = """
 var main = window.frames['main'];
@@ -130,15 +167,24 @@ if (!main || !main.document || main.document.readyState != 'complete') return nu
 var list = main.document.getElementById('list');
 var d = list && list.contentDocument;
 if (!d || d.readyState != 'complete' || !d.body || d.location.href == 'about:blank') return null;
-var rows = [];
+var rows = [], icons = [];
 d.querySelectorAll('tr').forEach(function (tr) {
   if (tr.querySelector('.tableTitle, span[id]')) return;
   if (tr.querySelector('table')) return;
   rows.push(Array.from(tr.cells).map(function (c) { return c.textContent.trim(); }));
+  icons.push(Array.from(tr.querySelectorAll('img')).map(function (i) { return i.src.split('/').pop(); }));
 });
 return {
   rows: rows,
+  icons: icons,
   spans: Array.from(d.querySelectorAll('span[id]')).map(function (s) { return [s.id, s.textContent]; }),
+  arrays: (function () {
+    var m = {}, re = /getElementById\("([^"]+)"\)\.innerHTML = ([A-Za-z_0-9]+)\[/g, r;
+    Array.from(d.scripts).forEach(function (s) {
+      while ((r = re.exec(s.textContent)) !== null) m[r[1]] = r[2];
+    });
+    return m;
+  })(),
   text: d.body.textContent,
   planted: d.querySelectorAll('img[src="x"]').length +
     Array.from(d.scripts).filter(function (s) { return s.textContent.indexOf('pwned') >= 0; }).length,
@@ -227,15 +273,23 @@ class Stage:
                 got = row[col] if col < len(row) else None
                 if got != want:
                     errs.append("row %d column %d shows %r, want %r" % (r, col, got, want))
+        for r, names in case.get("icons", {}).items():
+            got = view["icons"][r] if r < len(view["icons"]) else []
+            for name in names:
+                if name not in got:
+                    errs.append("row %d has no icon %s (it has %r)" % (r, name, got))
         for text in case.get("contains", []):
             if text not in view["text"]:
                 errs.append("the page does not show %r" % text)
-        if not view["spans"]:
-            errs.append("no heading span")
-        for sid, text in view["spans"]:
-            want = self.lang.get(sid, ("?", "?"))[lang]
+        # Each heading span holds the text of the array the page's own
+        # script names for it, in the store's language.
+        filled = [(sid, view["arrays"][sid], text) for sid, text in view["spans"] if sid in view["arrays"]]
+        if not filled:
+            errs.append("no heading span filled by the page's script")
+        for sid, array, text in filled:
+            want = self.lang.get(array, ("?", "?"))[lang]
             if text != want:
-                errs.append("heading %s reads %r, want %r" % (sid, text, want))
+                errs.append("heading %s (array %s) reads %r, want %r" % (sid, array, text, want))
         if view["planted"]:
             errs.append("stored markup became %d element(s)" % view["planted"])
         if view["pwned"]:
