@@ -76,6 +76,9 @@ constexpr PageAction kPages[] = {
     {"wifi_station_list", Kind::none, nullptr},
     {"samba_user_list", Kind::none, nullptr},
     {"usb_printer_list", Kind::none, nullptr},
+    {"qos_queue_list", Kind::none, nullptr},
+    {"ipmacfilter_list", Kind::none, nullptr},
+    {"ipv6macfilter_list", Kind::none, nullptr},
 };
 
 const PageAction *find_page(const std::string *name)

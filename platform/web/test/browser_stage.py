@@ -160,6 +160,62 @@ CASES += [
          nrows=1, lang=0, rows={0: {0: "1", 1: "LaserJet_X1", 2: IMG + " - LaserJet"}}),
 ]
 
+THREE_SERVICES = {"Firewall_Common": {"ServiceNum": "3"},
+                  "FWService_Entry0": {"ServiceName": "Game", "Protocol": "UDP", "ServicePortType": "rangePort",
+                                       "StartPort": "5000", "EndPort": "5100"},
+                  "FWService_Entry1": {"ServiceName": "Web", "Protocol": "TCP", "StartPort": "8080"},
+                  "FWService_Entry2": {"ServiceName": "Mail", "Protocol": "TCP", "StartPort": "25"}}
+
+
+def certificate(subject):
+    """A self-signed CA certificate (PEM) with `subject`, made by openssl."""
+    r = subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                        "-nodes", "-keyout", "/dev/null", "-days", "30", "-subj", subject],
+                       capture_output=True, text=True, timeout=60, check=True)
+    return r.stdout
+
+
+def cert_slot(pem):
+    """A certificate slot's entry: the PEM text cut into fragments as the
+    store keeps it (values are at most 1023 bytes)."""
+    return {"Frag%d" % i: pem[at:at + 400] for i, at in enumerate(range(0, len(pem), 400))}
+
+
+CASES += [
+    dict(name="fwservice_list, delete the first of three", page="fwservice_list", store=THREE_SERVICES,
+         nrows=3, lang=0, then="delete_service"),
+    dict(name="fwservice_select, choosing a service fills the form", page="fwservice_select",
+         store=merge(TURKISH, {"FWService_Entry0": {"ServiceName": QUOTE, "Protocol": "UDP",
+                                                   "ServicePortType": "rangePort", "StartPort": "5000",
+                                                   "EndPort": "5100"}}),
+         lang=1, then="select_service"),
+    dict(name="qos_queue_list, priority table with rates in percent", page="qos_queue_list",
+         store=merge(TURKISH, {"QoS_Common": {"Discipline": "SP", "QoSRateLimit": "Yes", "QoSRatePercent": "Yes",
+                                              "Queue1": "Yes", "QueueSW1": IMG, "QueueSP1": "1", "QueueRate1": "30",
+                                              "Queue2": "No", "Queue3": "Yes", "QueueSW3": "Video",
+                                              "QueueSP3": SCRIPT, "QueueRate3": "",
+                                              "Queue4": "Yes", "QueueSP4": "4", "QueueRate4": "10"}}),
+         nrows=3, lang=1, rows={0: {0: "1", 1: IMG, 2: "1", 3: "30%"}, 1: {0: "3", 2: SCRIPT, 3: "No limit"},
+                                2: {0: "4", 3: "10%"}}),
+    dict(name="ipmacfilter_list, rules at 0 and 5", page="ipmacfilter_list",
+         store={"IpMacFilter_Entry0": {"Active": "Yes", "Interface": "PVC0", "Direction": "Incoming",
+                                       "MacAddr": "", "SrcIPAddr": "10.0.0.1", "SrcIPMask": "255.0.0.0",
+                                       "Protocol": "TCP"},
+                "IpMacFilter_Entry5": {"Active": "No", "Interface": QUOTE, "MacAddr": SCRIPT}},
+         nrows=2, lang=0, rows={0: {0: "1", 1: "Yes", 4: "10.0.0.1/255.0.0.0", 6: "N/A", 9: "TCP"},
+                                1: {0: "6", 2: QUOTE, 6: SCRIPT}}),
+    dict(name="ipv6macfilter_list, ICMPv6 words", page="ipv6macfilter_list",
+         store=merge(TURKISH, {"Ipv6MacFilter_Entry0": {"Active": "Yes", "ICMPv6Type": "143", "Protocol": QUOTE,
+                                                        "SrcIPAddr": "2001:db8::1", "SrcIPMask": "64"}}),
+         nrows=1, lang=1, rows={0: {0: "1", 4: "listener report v2", 5: "2001:db8::1/64", 8: QUOTE}}),
+    dict(name="trustedca_list, two slots in use, then delete one", page="trustedca_list",
+         store=lambda: {"SslCA_Entry0": cert_slot(certificate("/O=Wy Test/CN=" + IMG)),
+                        "SslCA_Entry1": {"Frag0": "No"},
+                        "SslCA_Entry2": cert_slot(certificate("/O=Quote \"x\" Ltd/CN=Third CA"))},
+         nrows=2, lang=0, rows={0: {0: "ca1.pem", 2: "ca"}, 1: {0: "ca3.pem", 2: "ca"}},
+         contains=["CN=" + IMG, "Third CA"], screenshot="trustedca_list.png", then="delete_certificate"),
+]
+
 # What the stage reads from the list frame in one go.
 READ_LIST = """
 var main = window.frames['main'];
@@ -365,8 +421,55 @@ class Stage:
         print("pages of the firmware tree: %s" % " ".join(pages))
         return errs
 
+    def delete_service(self, case):
+        self.in_list()
+        self.driver.find_element(By.CSS_SELECTOR, "a[onclick='doDeleteRule(0)']").click()
+        view = self.wait("the list of two services", lambda: (lambda v: v if v and len(v["rows"]) == 2 else None)(self.read_list()))
+        errs = []
+        if self.store_get("Firewall_Common", "ServiceNum") != "2":
+            errs.append("ServiceNum after delete: %r" % self.store_get("Firewall_Common", "ServiceNum"))
+        if self.store_get("FWService_Entry0", "ServiceName") != "Web":
+            errs.append("entry 0 after delete is not the former second service")
+        if self.store_get("FWService_Entry2", "ServiceName") is not None:
+            errs.append("entry 2 still there")
+        if [r[1] for r in view["rows"]] != ["Web", "Mail"]:
+            errs.append("rows after delete: %r" % view["rows"])
+        return errs
+
+    def select_service(self, case):
+        self.in_list()
+        select = self.driver.find_element(By.ID, "FWRCfg_ServiceSrc_ID")
+        options = select.find_elements(By.TAG_NAME, "option")
+        errs = []
+        first = [o.get_attribute("textContent") for o in options[:4]]
+        want = [self.lang["Firewall_Available_Server_%d" % n][1] for n in (1, 2, 3, 4)]
+        if first != want:
+            errs.append("first four options read %r, want %r" % (first, want))
+        label = QUOTE + "[UDP/5000:5100]"
+        mine = [o for o in options if o.get_attribute("value") == label]
+        if len(options) != 65 or len(mine) != 1:
+            return errs + ["%d options, %d with the user service's value" % (len(options), len(mine))]
+        mine[0].click()
+        self.driver.switch_to.default_content()
+        self.driver.switch_to.frame("main")
+        field = self.driver.find_element(By.NAME, "FWRCfg_ServiceSelect")
+        if field.get_attribute("value") != label:
+            errs.append("FWRCfg_ServiceSelect holds %r" % field.get_attribute("value"))
+        return errs
+
+    def delete_certificate(self, case):
+        self.in_list()
+        self.driver.find_element(By.CSS_SELECTOR, "a[onclick='delClick(this.id);'][id='2']").click()
+        view = self.wait("the list of one certificate", lambda: (lambda v: v if v and len(v["rows"]) == 1 else None)(self.read_list()))
+        errs = []
+        if self.store_get("SslCA_Entry2", "Frag0") is not None:
+            errs.append("slot 3 is still in the store")
+        if view["rows"][0][0] != "ca1.pem":
+            errs.append("rows after delete: %r" % view["rows"])
+        return errs
+
     def run_case(self, case):
-        self.store(case["store"])
+        self.store(case["store"]() if callable(case["store"]) else case["store"])
         self.driver.get_log("browser")  # drop what earlier cases left
         view = self.load(case["page"])
         errs = self.check_view(case, view, case["lang"])
