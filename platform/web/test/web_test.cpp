@@ -258,6 +258,35 @@ TEST(GwsimWeb, ServesThePagesRunsTheirActionsAndStopsWithTheGateway)
     ASSERT_EQ(gw.gwsim({"start", gw.dir()}).status, 0);
 }
 
+TEST(GwsimWeb, EndsWhenTheGatewaysDaemonEnds)
+{
+    simtest::Gateway gw;
+    auto started = gw.gwsim({"web", gw.dir()});
+    ASSERT_EQ(started.status, 0) << started.err;
+    Url url;
+    ASSERT_TRUE(parse_url(started.out, url)) << started.out;
+    int fd = connect_to(url);
+    ASSERT_GE(fd, 0);
+    close(fd);
+
+    pid_t daemon = std::atoi(gw.read_file("/../gwsim.pid").c_str());
+    ASSERT_GT(daemon, 0);
+    ASSERT_EQ(kill(daemon, SIGTERM), 0);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool answering = true;
+    while (answering && std::chrono::steady_clock::now() < end) {
+        fd = connect_to(url);
+        answering = fd >= 0;
+        if (fd >= 0)
+            close(fd);
+        else
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_FALSE(answering) << "the web interface outlived the gateway's daemon";
+    ASSERT_EQ(gw.gwsim({"start", gw.dir()}).status, 0);
+}
+
 TEST(GwsimWeb, BindsNothingButALoopbackAddress)
 {
     simtest::Gateway gw;
