@@ -4,6 +4,7 @@
 // the stored certificates in place and runs that page.
 #include "form.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -40,8 +41,11 @@ int run(const std::string &root, const std::vector<std::string> &argv, std::stri
     if (pipe2(fds, O_CLOEXEC) != 0)
         return -1;
     pid_t pid = fork();
-    if (pid < 0)
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
         return -1;
+    }
     if (pid == 0) {
         int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
