@@ -4,7 +4,6 @@
 #define WY_FLASHLIB_TESTDATA_H
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,19 +14,10 @@ namespace testdata {
 
 using Bytes = std::vector<uint8_t>;
 
-// WY_FASTLZ_VECTORS, or ../shared/vectors/fastlz beside the checkout.
+// The reference vectors kept beside these tests; the build passes their folder.
 inline std::filesystem::path vectors_dir()
 {
-    if (const char *env = std::getenv("WY_FASTLZ_VECTORS"); env && *env)
-        return env;
-    // Normalised: the benchmark reaches this header as bench/../test/testdata.h.
-    std::filesystem::path repo = std::filesystem::absolute(__FILE__)
-                                     .lexically_normal()
-                                     .parent_path()
-                                     .parent_path()
-                                     .parent_path()
-                                     .parent_path();
-    return repo.parent_path() / "shared" / "vectors" / "fastlz";
+    return FASTLZ_VECTORS;
 }
 
 // The whole file; empty when it cannot be read.
