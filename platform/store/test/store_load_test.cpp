@@ -91,32 +91,35 @@ TEST(StoreLoad, ReadersBesideWritersAlwaysSeeWholeDocuments)
         fixed["Fixed_Entry" + std::to_string(i)] = {{"Active", "Yes"}, {"Pad", std::string(500, 'p')}};
     root.write_store(fixed);
 
-    constexpr double kSeconds = 1.5;
+    // Children run until the stop file appears; the test stops them once the
+    // readers have watched the file being replaced often enough.
+    const std::string stop = root.path("/tmp/stop");
+    auto stopped = [stop] { return access(stop.c_str(), F_OK) == 0; };
     std::vector<pid_t> writers;
     for (int w = 0; w < 2; ++w)
-        writers.push_back(spawn([w, kSeconds] {
-            double end = now() + kSeconds;
-            for (int k = 0; now() < end; ++k)
+        writers.push_back(spawn([w, stopped] {
+            for (int k = 0; !stopped(); ++k)
                 if (wyapi_set("Busy_Entry", ("w" + std::to_string(w)).c_str(),
                               std::string(static_cast<size_t>(k % 900), 'x').c_str()) != WYAPI_OK)
                     return 1;
             return 0;
         }));
     // One reader through the library in a child, one reading the raw file here.
-    pid_t lib_reader = spawn([kSeconds] {
-        double end = now() + kSeconds;
+    pid_t lib_reader = spawn([stopped] {
         char buf[WYAPI_BUF_SIZE];
-        while (now() < end)
+        while (!stopped())
             for (int i = 0; i < 100; i += 33)
                 if (wyapi_get(("Fixed_Entry" + std::to_string(i)).c_str(), "Active", buf) != WYAPI_OK)
                     return 1;
         return 0;
     });
 
+    constexpr size_t kVersions = 6;
+    constexpr int kReads = 20;
     int reads = 0, torn = 0;
     std::set<ino_t> versions;
-    double end = now() + kSeconds;
-    while (now() < end) {
+    double deadline = now() + 120;
+    while ((versions.size() < kVersions || reads < kReads) && now() < deadline) {
         bool ok = false;
         Store s = root.read_store(&ok);
         struct stat st;
@@ -126,13 +129,13 @@ TEST(StoreLoad, ReadersBesideWritersAlwaysSeeWholeDocuments)
         if (!ok || s.size() < fixed.size() || s["Fixed_Entry99"]["Active"] != "Yes")
             ++torn;
     }
+    root.write("/tmp/stop", "");
     for (pid_t p : writers)
         EXPECT_EQ(wait_status(p), 0);
     EXPECT_EQ(wait_status(lib_reader), 0);
     EXPECT_EQ(torn, 0) << "of " << reads << " reads";
-    // The readers ran while the file was being replaced over and over.
-    EXPECT_GT(reads, 20);
-    EXPECT_GT(versions.size(), 5u);
+    // Otherwise the readers never ran while the file was being replaced.
+    EXPECT_GE(versions.size(), kVersions) << "in " << reads << " reads before the deadline";
 }
 
 TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
@@ -146,7 +149,10 @@ TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
 
     int saw_old = 0, saw_new = 0, mid_write = 0;
     unsigned seed = 12345;
-    for (int round = 0; round < 25; ++round) {
+    // At least 25 rounds, and on until one kill has come between the temporary
+    // file and the rename, or the deadline passes.
+    double deadline = now() + 180;
+    for (int round = 0; round < 25 || (mid_write == 0 && now() < deadline); ++round) {
         std::string next = "new" + std::to_string(round);
         pid_t pid = spawn([&next] {
             for (;;)
@@ -176,7 +182,6 @@ TEST(StoreLoad, WriterKilledHalfwayLeavesOldOrNewDocument)
     RecordProperty("saw_old", saw_old);
     RecordProperty("saw_new", saw_new);
     RecordProperty("killed_mid_write", mid_write);
-    // Otherwise no kill came between the temporary file and the rename, and
-    // the check above proved little.
-    EXPECT_GT(mid_write, 0);
+    // Otherwise the checks above proved little.
+    EXPECT_GT(mid_write, 0) << "no kill came between the temporary file and the rename";
 }
