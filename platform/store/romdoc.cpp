@@ -33,6 +33,16 @@ bool only_space(std::string_view s)
     return true;
 }
 
+// Written back, an element of the root's name that holds anything gets an end
+// tag, and the first end tag of that name ends the ROM text: everything after
+// it would be lost and the rest no longer parse. Such a document is refused.
+bool closes_only_at_end(pugi::xml_node root)
+{
+    return !root.find_node([](pugi::xml_node n) {
+        return n.type() == pugi::node_element && strcmp(n.name(), kRoot) == 0 && n.first_child();
+    });
+}
+
 struct StringWriter : pugi::xml_writer {
     std::string &out;
     explicit StringWriter(std::string &o) : out(o) {}
@@ -85,7 +95,7 @@ bool Doc::parse(std::string_view bytes)
     doc_.reset();
     pugi::xml_parse_result r = doc_.load_buffer(text.data(), text.size(), kParseFlags, kEncoding);
     root_ = doc_.document_element();
-    if (!r || strcmp(root_.name(), kRoot) != 0) {
+    if (!r || strcmp(root_.name(), kRoot) != 0 || !closes_only_at_end(root_)) {
         clear();
         return false;
     }

@@ -31,7 +31,9 @@ public:
     // Takes the ROM text out of `bytes`: from the first "<ROMFILE>" through the
     // first "</ROMFILE>" after it. Bytes that are empty or only white space are
     // an empty store. Returns false (and leaves an empty store) when there is no
-    // ROM text or it is not well-formed XML.
+    // ROM text, it is not well-formed XML, or an element below the root of the
+    // root's own name holds anything (its end tag, written back, would end the
+    // ROM text early).
     bool parse(std::string_view bytes);
 
     bool has_node(const char *node) const;

@@ -167,6 +167,12 @@ TEST(StoreFile, RomTextIsTakenFromAroundTheTags)
     ASSERT_EQ(wyapi_set("A_Entry", "y", "2"), WYAPI_OK);
     EXPECT_EQ(root.read(testroot::kStoreFile),
               "<ROMFILE>\n\t<A_Entry x=\"1\" y=\"2\" />\n</ROMFILE>\n");
+    // A node of the root's name holds only attributes, so it is written back
+    // without an end tag and later writes still go through.
+    ASSERT_EQ(wyapi_set("ROMFILE", "a", "1"), WYAPI_OK);
+    ASSERT_EQ(wyapi_set("A_Entry", "y", "3"), WYAPI_OK);
+    EXPECT_EQ(get("ROMFILE", "a"), "1");
+    EXPECT_EQ(get("A_Entry", "y"), "3");
 }
 
 TEST(StoreFile, UnreadableFileFailsReadsAndIsNeverOverwritten)
@@ -177,6 +183,9 @@ TEST(StoreFile, UnreadableFileFailsReadsAndIsNeverOverwritten)
         "<ROMFILE><A_Entry x=\"1\"/>",
         "<OTHER><A_Entry x=\"1\"/></OTHER>",
         "<ROMFILE><A_Entry x=\"1\" y=/></ROMFILE>",
+        // Written back, the inner end tag would end the ROM text.
+        std::string("<ROMFILE><ROMFILE>\xff</ROMFILE\r></ROMFILE>", 40),
+        "<ROMFILE><A_Entry x=\"1\"><ROMFILE>t</ROMFILE ></A_Entry></ROMFILE>",
     };
     TempRoot root;
     for (const auto &text : cases) {
