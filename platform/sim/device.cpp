@@ -368,13 +368,19 @@ int create_device(const DevicePaths &d, const CreateOptions &opt)
     return 0;
 }
 
-int start_device(const DevicePaths &d, pid_t owner)
+static bool is_device(const DevicePaths &d)
 {
     struct stat st {};
-    if (stat(d.flash().c_str(), &st) != 0 || stat(d.root().c_str(), &st) != 0) {
-        say(d.dir + " is not a device directory (run gwsim create first)");
+    if (stat(d.flash().c_str(), &st) == 0 && stat(d.root().c_str(), &st) == 0)
+        return true;
+    say(d.dir + " is not a device directory (run gwsim create first)");
+    return false;
+}
+
+int start_device(const DevicePaths &d, pid_t owner)
+{
+    if (!is_device(d))
         return 1;
-    }
     if (is_our_daemon(read_pid(d), d) && mounts_answer(d))
         return 0;
     clean_stale(d);
@@ -454,6 +460,14 @@ int stop_device(const DevicePaths &d)
 
 int run_in_device(const DevicePaths &d, const std::vector<std::string> &argv)
 {
+    // Without its mounts a command would meet no command node and no flash,
+    // and a name the device does not shadow would be the host's own program.
+    if (!is_device(d))
+        return kRunRefused;
+    if (!mounts_answer(d)) {
+        say(d.dir + " is not started (run gwsim start " + d.dir + " first)");
+        return kRunRefused;
+    }
     const std::string path = d.root() + "/userfs/bin:" + d.root() + "/sbin:" + d.root() +
                              "/bin:/usr/bin:/bin";
     std::string cmd = argv[0];

@@ -34,7 +34,9 @@ int start_device(const DevicePaths &d, pid_t owner);
 int stop_device(const DevicePaths &d);
 // The device's daemon runs and both its mounts answer.
 bool device_running(const DevicePaths &d);
-// Runs argv inside the device; returns its exit status (128 + signal).
+// Runs argv inside a started device; returns its exit status (128 + signal),
+// or kRunRefused (with a message) when DIR holds no device or it is not started.
+inline constexpr int kRunRefused = 125;
 int run_in_device(const DevicePaths &d, const std::vector<std::string> &argv);
 
 // The FUSE daemon (foreground): serves both mounts until they are unmounted

@@ -18,7 +18,8 @@ int usage()
                "       gwsim stop DIR\n"
                "       gwsim run DIR -- CMD [ARG...]\n"
                "       gwsim shell DIR\n"
-               "       gwsim web DIR [--port N] [--address 127.0.0.1|::1]\n",
+               "       gwsim web DIR [--port N] [--address 127.0.0.1|::1]\n"
+               "run and shell need a started device; otherwise they refuse with status 125.\n",
                stderr);
     return 2;
 }

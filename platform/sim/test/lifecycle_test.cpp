@@ -136,6 +136,33 @@ TEST(Lifecycle, AnAbortedTestLeavesNothingBehind)
     EXPECT_FALSE(mounted(dir + "/root/proc/wysoc"));
 }
 
+TEST(Lifecycle, RunAndShellRefuseADeviceThatIsNotThereOrNotStarted)
+{
+    simtest::Gateway gw;
+    const std::string marker = gw.dir() + "/ran";
+    const std::string touch = "touch " + marker;
+    ASSERT_EQ(gw.gwsim({"stop", gw.dir()}).status, 0);
+    const struct {
+        std::string dir;
+        const char *says;
+    } cases[] = {
+        {gw.dir(), "is not started"},
+        {gw.dir() + "/root", "is not a device directory"},
+    };
+    for (const auto &c : cases) {
+        for (const auto &args : {std::vector<std::string>{"run", c.dir, "--", "sh", "-c", touch},
+                                 std::vector<std::string>{"shell", c.dir}}) {
+            auto r = gw.gwsim(args);
+            EXPECT_EQ(r.status, 125) << c.dir << " " << args[0];
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        }
+        EXPECT_NE(access(marker.c_str(), F_OK), 0) << c.dir;
+    }
+    ASSERT_EQ(gw.gwsim({"start", gw.dir()}).status, 0);
+    EXPECT_EQ(gw.run({"sh", "-c", touch}).status, 0);
+    EXPECT_EQ(access(marker.c_str(), F_OK), 0);
+}
+
 TEST(Lifecycle, DeviceDirectoryWithUnsafeCharactersIsRefused)
 {
     simtest::Gateway gw;
