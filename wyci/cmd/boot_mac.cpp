@@ -3,11 +3,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bootimg.h"
 #include "ci.h"
+#include "flashio.h"
 #include "flashlib.h"
 #include "mac.h"
 #include "mtdtool.h"
@@ -15,8 +16,7 @@
 
 namespace {
 
-constexpr char kBootDev[] = "/dev/mtd0";
-constexpr char kBootFile[] = "/tmp/boot.bin";
+constexpr char kWho[] = "ATWriteBootMac";
 constexpr long kMacAt = MRD_OFFSET + MRD_FIRST_MAC;
 
 // Refuses the patch: the copy is removed so that nothing can flash it later.
@@ -25,29 +25,6 @@ int give_up(const char *path)
     ERROROut();
     unlink(path);
     return -1;
-}
-
-// The flash tool writes whatever the file holds: a missing or short copy
-// would leave the unit without a bootloader.
-bool copy_complete(const char *path)
-{
-    int size = vr_mtd_size(kBootDev);
-    struct stat st;
-    if (size <= 0) {
-        printf("ATWriteBootMac: size of %s unknown; bootloader not written\n", kBootDev);
-        return false;
-    }
-    if (stat(path, &st) != 0) {
-        printf("ATWriteBootMac: copy of %s in %s missing (%s); bootloader not written\n", kBootDev,
-               kBootFile, strerror(errno));
-        return false;
-    }
-    if (st.st_size != size) {
-        printf("ATWriteBootMac: copy of %s in %s holds %lld of %d bytes; bootloader not written\n",
-               kBootDev, kBootFile, static_cast<long long>(st.st_size), size);
-        return false;
-    }
-    return true;
 }
 
 bool patch_copy(const char *path, const unsigned char mac[kMacBytes])
@@ -65,21 +42,9 @@ bool patch_copy(const char *path, const unsigned char mac[kMacBytes])
         err = errno;
     }
     if (!ok)
-        printf("ATWriteBootMac: patch of %s failed (%s); bootloader not written\n", kBootFile,
+        printf("%s: patch of %s failed (%s); bootloader not written\n", kWho, bootimg::kFile,
                strerror(err));
     return ok;
-}
-
-void check_written(const unsigned char mac[kMacBytes])
-{
-    unsigned char mrd[MRD_SIZE];
-    if (!MRDread(mrd)) {
-        printf("ATWriteBootMac: MAC address could not be read back from %s\n", kBootDev);
-        ERROROut();
-    } else if (memcmp(mrd + MRD_FIRST_MAC, mac, kMacBytes) != 0) {
-        printf("ATWriteBootMac: MAC address read back from %s differs from the one written\n", kBootDev);
-        ERROROut();
-    }
 }
 
 } // namespace
@@ -117,8 +82,16 @@ int ATWriteBootMac(int n, char **p)
         return -1;
     }
 
+    // The image the partition must hold afterwards: as it is now, the
+    // address patched in.
+    flashio::Buffer image(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
+    if (!image || bootimg::read_partition(image.get()) != bootimg::Read::ok) {
+        printf("%s: %s could not be read; bootloader not written\n", kWho, bootimg::kDevice);
+        ERROROut();
+        return -1;
+    }
     char path[PATH_MAX];
-    if (!wy_path(path, sizeof path, kBootFile)) {
+    if (!wy_path(path, sizeof path, bootimg::kFile)) {
         printf("open file error!!\n");
         ERROROut();
         return -1;
@@ -127,12 +100,15 @@ int ATWriteBootMac(int n, char **p)
     unlink(path);
     int status = ci_shell("cat /dev/mtd0 > /tmp/boot.bin");
     if (status != 0) {
-        printf("ATWriteBootMac: copy of %s to %s failed (status %d); bootloader not written\n", kBootDev,
-               kBootFile, status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+        printf("%s: copy of %s to %s failed (status %d); bootloader not written\n", kWho,
+               bootimg::kDevice, bootimg::kFile,
+               status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
         return give_up(path);
     }
-    if (!copy_complete(path))
-        return give_up(path);
+    if (!bootimg::file_holds(kWho, image.get())) {
+        ERROROut();
+        return -1;
+    }
 
     printf("new mac addr = ");
     for (size_t i = 0; i < kMacBytes; ++i)
@@ -141,7 +117,8 @@ int ATWriteBootMac(int n, char **p)
 
     if (!patch_copy(path, mac))
         return give_up(path);
-    mtdtool::write_boot_raw();
-    check_written(mac);
+    memcpy(image.get() + kMacAt, mac, kMacBytes);
+    if (!bootimg::flash(kWho, image.get(), mtdtool::write_boot_raw))
+        ERROROut();
     return 0;
 }

@@ -62,9 +62,10 @@ int MRDread(unsigned char *buf);
 
 /* Writes `record` (MRD_SIZE bytes) into the bootloader partition: the whole
  * partition image with the record patched in goes to /tmp/boot.bin, which the
- * flash tool writes; the record is then read back from /dev/mtd0. Returns 1 when
- * the flash holds the record, 0 after printing the reason otherwise (flash is left
- * alone when the image could not be prepared in full). */
+ * flash tool writes; the whole partition is then read back from /dev/mtd0 and
+ * compared with that image. Returns 1 when the flash holds the image, 0 after
+ * printing the reason otherwise (flash is left alone when the image could not
+ * be prepared in full). */
 int MRDwrite(const unsigned char *record);
 
 /* The hexadecimal value of `text` ("0x" prefix optional, lowercase x only),
@@ -157,10 +158,12 @@ int compressCfgBufToBuf(const char *src, char *dst, uint32_t *len, uint32_t capa
 
 /* Decodes the block stream of *len bytes at `stream` into `dst` (`capacity`
  * bytes; callers give at least five times the stream length) and always returns 0;
- * *len then holds the total decoded size. A block with a wrong checksum, or
- * that does not decode to its declared size, is reported, leaves no bytes and
- * still counts in the total, so the following blocks move up and the output
- * ends that many bytes short (a zeroed `dst` shows zeros there). A block whose
+ * *len then holds the total decoded size. A stored block is copied as it is: a
+ * wrong checksum is reported ("Skipped.") but its bytes stay in the output and
+ * count. A compressed block with a wrong checksum, or that does not decode to
+ * its declared size, is reported, leaves no bytes and still counts in the
+ * total, so the following blocks move up and the output ends that many bytes
+ * short (a zeroed `dst` shows zeros there). A block whose
  * decoded bytes would not fit `capacity` after the total so far is reported
  * and skipped without counting, so the total never exceeds `capacity`. A
  * block header or payload running past the end of the stream is reported and

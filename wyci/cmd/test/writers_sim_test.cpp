@@ -251,11 +251,9 @@ TEST(Writers, SerialStoredWithoutTerminator)
     EXPECT_EQ(mrd(gw), expect);
 }
 
-// MEMGETINFO gives the partition size the copy is checked against.
-TEST(BootMacIoctl, PatchesTheAddressOnly)
+TEST(BootMac, PatchesTheAddressOnly)
 {
     simtest::Gateway gw;
-    WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd0"));
     const Bytes before = boot(gw);
     EXPECT_EQ(wyci(gw, {"ATWriteBootMac", "0A57590010Fc"}), "new mac addr = a:57:59:0:10:fc:\b\n");
     Bytes expect = before;
@@ -266,10 +264,9 @@ TEST(BootMacIoctl, PatchesTheAddressOnly)
     EXPECT_EQ(flag(gw), "(none)");
 }
 
-TEST(BootMacIoctl, IgnoresTheArmFlag)
+TEST(BootMac, IgnoresTheArmFlag)
 {
     simtest::Gateway gw;
-    WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd0"));
     EXPECT_EQ(wyci(gw, {"ATBT"}), kOK);
     EXPECT_EQ(wyci(gw, {"ATWriteBootMac", "0257590010A8"}), "new mac addr = 2:57:59:0:10:a8:\b\n");
     EXPECT_EQ(flag(gw), std::string(1, '\0'));
@@ -280,7 +277,7 @@ TEST(BootMacIoctl, IgnoresTheArmFlag)
 
 // A copy that is not the whole partition must never reach the flash tool: it
 // would replace the bootloader with a cut-off one.
-TEST(BootMacIoctl, BadCopyIsNeverFlashed)
+TEST(BootMac, BadCopyIsNeverFlashed)
 {
     struct Case {
         const char *what;
@@ -290,14 +287,17 @@ TEST(BootMacIoctl, BadCopyIsNeverFlashed)
     };
     const std::vector<Case> cases = {
         {"short copy", "head -c 65536 \"$1\"\n", false,
-         "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin holds 65536 of 131072 bytes; bootloader not written\n"},
+         "ATWriteBootMac: /tmp/boot.bin holds 65536 of 131072 bytes; bootloader not written\n"},
         {"failed copy", "exit 1\n", false,
          "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 1); bootloader not written\n"},
         // Every byte arrived, but the reader reported an error: the bytes are not trusted.
         {"whole copy, reader failed", "head -c 131072 \"$1\"; exit 2\n", false,
          "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 2); bootloader not written\n"},
         {"empty copy", "exit 0\n", false,
-         "ATWriteBootMac: copy of /dev/mtd0 in /tmp/boot.bin holds 0 of 131072 bytes; bootloader not written\n"},
+         "ATWriteBootMac: /tmp/boot.bin holds 0 of 131072 bytes; bootloader not written\n"},
+        // Whole, but not the partition's bytes.
+        {"altered copy", "head -c 131071 \"$1\"; printf x\n", false,
+         "ATWriteBootMac: /tmp/boot.bin differs from the image at 0x1ffff; bootloader not written\n"},
         // The shell cannot open the redirection: dash answers 2.
         {"no /tmp", "", true,
          "ATWriteBootMac: copy of /dev/mtd0 to /tmp/boot.bin failed (status 2); bootloader not written\n"},
@@ -308,8 +308,7 @@ TEST(BootMacIoctl, BadCopyIsNeverFlashed)
     };
     for (const Case &c : cases) {
         simtest::Gateway gw;
-        WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd0"));
-        const Bytes before = boot(gw);
+            const Bytes before = boot(gw);
         if (!c.cat.empty())
             replace_program(gw, "/userfs/bin/cat", c.cat);
         if (c.remove_tmp)
@@ -323,14 +322,14 @@ TEST(BootMacIoctl, BadCopyIsNeverFlashed)
 }
 
 // The flash tool's status proves nothing; the flash read back does.
-TEST(BootMacIoctl, FailingToolIsAnError)
+TEST(BootMac, FailingToolIsAnError)
 {
     simtest::Gateway gw;
-    WY_SKIP_WITHOUT_MEMGETINFO(gw.path("/dev/mtd0"));
     replace_program(gw, "/userfs/bin/mtd", "exit 0\n");
     EXPECT_EQ(wyci(gw, {"ATWriteBootMac", "0257590010A8"}),
               "new mac addr = 2:57:59:0:10:a8:\b\n"
-              "ATWriteBootMac: MAC address read back from /dev/mtd0 differs from the one written\n"
+              "ATWriteBootMac: bootloader read back from /dev/mtd0 differs from the image written at "
+              "0x1ff4c (flash tool exit status 0)\n"
               "\nERROR\n");
 }
 
@@ -340,14 +339,15 @@ TEST(Writers, FailingToolIsAnErrorAndStillDisarms)
         std::vector<std::string> words;
         std::string head; // what the handler printed before the failure
         std::string tail; // after the failure message
+        std::string first_change; // first byte of the bootloader the write changes
     };
     const std::vector<Case> cases = {
         {{"ATWriteVornaMac", "0257590010A4"},
          "MAC address  : 02:57:59:00:10:A4\nCountry Code : 00\nEngDebugFlag : 01\nFeatureBit   : 00\n"
          "MAC Number   : 04\n",
-         "\nERROR\n"},
-        {{"ATSeriesNumber", "WY16A0001234Z"}, "Serial Number : WY16A0001234Z\n", "\nERROR\n"},
-        {{"ATWriteWpaPsk", "newkey"}, "", "WPA PSK Key: oldkey\n\nERROR\n"},
+         "\nERROR\n", "0x1ff4c"},
+        {{"ATSeriesNumber", "WY16A0001234Z"}, "Serial Number : WY16A0001234Z\n", "\nERROR\n", "0x1ff68"},
+        {{"ATWriteWpaPsk", "newkey"}, "", "WPA PSK Key: oldkey\n\nERROR\n", "0x1ff97"},
     };
     const std::vector<std::string> tools = {"exit 1\n", "exit 0\n"};
     for (const std::string &tool : tools) {
@@ -357,8 +357,9 @@ TEST(Writers, FailingToolIsAnErrorAndStillDisarms)
             replace_program(gw, "/userfs/bin/mtd", tool);
             ASSERT_EQ(wyci(gw, {"ATBT", "1"}), kOK);
             EXPECT_EQ(wyci(gw, c.words),
-                      c.head + "MRDwrite: record read back from /dev/mtd0 differs from the one written "
-                               "(flash tool exit status " + (tool == "exit 1\n" ? "1" : "0") + ")\n" + c.tail)
+                      c.head + "MRDwrite: bootloader read back from /dev/mtd0 differs from the image written at " +
+                          c.first_change + " (flash tool exit status " + (tool == "exit 1\n" ? "1" : "0") +
+                          ")\n" + c.tail)
                 << c.words[0] << " with " << tool;
             EXPECT_EQ(flag(gw), std::string(1, '\0')) << c.words[0];
             EXPECT_EQ(diff(boot(gw), before), std::vector<uint32_t>{});
@@ -380,4 +381,51 @@ TEST(Writers, ImageThatCannotBeSavedIsNeverFlashed)
     EXPECT_FALSE(gw.exists("/tmp/boot.bin"));
     EXPECT_EQ(diff(boot(gw), before), std::vector<uint32_t>{});
     EXPECT_EQ(flag(gw), std::string(1, '\0'));
+}
+
+// A flash tool that writes the image with one byte flipped, outside the
+// record, next to it or far from it: the write ends in an error.
+TEST(BootWriters, ToolThatDamagesAnyByteIsAnError)
+{
+    struct Writer {
+        std::vector<std::string> words;
+        std::string head; // printed before the failure
+        std::vector<std::pair<uint32_t, uint8_t>> changes; // what the write itself changes
+    };
+    const std::vector<Writer> writers = {
+        {{"ATSeriesNumber", "WY16A0001234Z"}, "Serial Number : WY16A0001234Z\n", {}},
+        {{"ATWriteBootMac", "0257590010A8"}, "new mac addr = 2:57:59:0:10:a8:\b\n",
+         {{kMrdAt + MRD_FIRST_MAC + 4, 0x10}, {kMrdAt + MRD_FIRST_MAC + 5, 0xA8}}},
+    };
+    const uint32_t offsets[] = {0x00000, 0x01234, kMrdAt - 1, kMrdAt + kMrdSize, kBootSize - 1};
+    for (const Writer &w : writers) {
+        for (uint32_t at : offsets) {
+            SCOPED_TRACE(w.words[0] + " flipping " + std::to_string(at));
+            simtest::Gateway gw;
+            std::filesystem::rename(gw.path("/userfs/bin/mtd"), gw.path("/userfs/bin/mtd.real"));
+            replace_program(gw, "/userfs/bin/mtd",
+                            // $3 is the image file, its path already under the system root.
+                            "d=\"$WY_SYSROOT/tmp/damaged.bin\"\n"
+                            "cp \"$3\" \"$d\"\n"
+                            "b=$(od -An -tu1 -j " + std::to_string(at) + " -N1 \"$3\")\n"
+                            "printf \"\\\\$(printf %o $((b ^ 255)))\" | dd of=\"$d\" bs=1 seek=" +
+                                std::to_string(at) + " conv=notrunc 2>/dev/null\n"
+                            "exec \"$WY_SYSROOT/userfs/bin/mtd.real\" \"$1\" write \"$d\" bootloader\n");
+            Bytes expect = boot(gw);
+            for (const auto &[off, value] : w.changes)
+                expect[off] = value;
+            if (w.words[0] == "ATSeriesNumber") {
+                put(expect, kMrdAt + MRD_SERIAL_NUMBER, w.words[1]);
+                ASSERT_EQ(wyci(gw, {"ATBT", "1"}), kOK);
+            }
+            char where[8];
+            snprintf(where, sizeof where, "0x%05x", at);
+            const std::string who = w.words[0] == "ATSeriesNumber" ? "MRDwrite" : "ATWriteBootMac";
+            EXPECT_EQ(wyci(gw, w.words),
+                      w.head + who + ": bootloader read back from /dev/mtd0 differs from the image written at " +
+                          where + " (flash tool exit status 0)\n\nERROR\n");
+            // The tool did flip that byte and wrote the rest.
+            EXPECT_EQ(diff(boot(gw), expect), std::vector<uint32_t>{at});
+        }
+    }
 }

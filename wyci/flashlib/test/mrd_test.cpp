@@ -143,12 +143,12 @@ TEST_F(MrdFiles, ToolThatDidNotWriteIsAFailure)
         CaptureStdout();
         EXPECT_EQ(write(record('c')), 0) << c.what;
         std::string out = GetCapturedStdout();
-        EXPECT_NE(out.find("MRDwrite: record "), std::string::npos) << c.what << ": " << out;
+        EXPECT_NE(out.find("MRDwrite: bootloader "), std::string::npos) << c.what << ": " << out;
         EXPECT_NE(tool_log(), "") << c.what;
     }
     put("/dev/mtd0", boot_);
     std::filesystem::remove(path("/userfs/bin/mtd"));
     CaptureStdout();
     EXPECT_EQ(write(record('d')), 0);
-    EXPECT_NE(GetCapturedStdout().find("differs from the one written"), std::string::npos);
+    EXPECT_NE(GetCapturedStdout().find("differs from the image written"), std::string::npos);
 }

@@ -121,8 +121,8 @@ TEST_F(SimFlash, FailingToolIsReported)
         rec[MRD_SERIAL_NUMBER] ^= 0x5A;
         CaptureStdout();
         EXPECT_EQ(MRDwrite(rec), 0) << c.what;
-        EXPECT_EQ(GetCapturedStdout(), std::string("MRDwrite: record read back from /dev/mtd0 differs from the "
-                                                   "one written (flash tool exit status ") +
+        EXPECT_EQ(GetCapturedStdout(), std::string("MRDwrite: bootloader read back from /dev/mtd0 differs from "
+                                                   "the image written at 0x1ff68 (flash tool exit status ") +
                                            c.status + ")\n")
             << c.what;
         EXPECT_EQ(boot(), before) << c.what;
