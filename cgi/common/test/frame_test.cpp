@@ -44,20 +44,3 @@ TEST(Frame, LanguageRule)
             << c.node << " " << c.multi.value_or("-") << " " << c.language.value_or("-");
     }
 }
-
-TEST(Frame, RowClasses)
-{
-    struct Case {
-        int n, by_index, reversed, by_count;
-    } cases[] = {
-        {0, 1, 2, 2},
-        {1, 2, 1, 1},
-        {2, 1, 2, 2},
-        {49, 2, 1, 1},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(row_class_by_index(c.n), c.by_index) << c.n;
-        EXPECT_EQ(row_class_by_index_reversed(c.n), c.reversed) << c.n;
-        EXPECT_EQ(row_class_by_count(c.n), c.by_count) << c.n;
-    }
-}

@@ -34,11 +34,3 @@ TEST(WyapiStub, NullArgumentsLeaveTheBufferAlone) {
     EXPECT_STREQ(buf, "keep");
     EXPECT_EQ(wyapi_get("GUI_Entry1", "Language", nullptr), WYAPI_ERR_STORE);
 }
-
-TEST(WyapiStub, DebugPrintFormatsToStandardOutput) {
-    testing::internal::CaptureStdout();
-    int n = wydbg_printf("%s: %08x %d\n", "romfile", 0xdeadbeefu, -3);
-    fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "romfile: deadbeef -3\n");
-    EXPECT_EQ(n, 21);
-}
