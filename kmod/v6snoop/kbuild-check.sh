@@ -9,9 +9,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 kdir=${KDIR:-}
 if [ -z "$kdir" ]; then
-  for d in /lib/modules/*/build; do
-    [ -f "$d/Makefile" ] && kdir=$d
-  done
+  # Newest by version order: glob order puts 6.1.0-10 before 6.1.0-9.
+  kdir=$(for d in /lib/modules/*/build; do
+           if [ -f "$d/Makefile" ]; then printf '%s\n' "$d"; fi
+         done | sort -V | tail -n 1)
 fi
 if [ -z "$kdir" ] || [ ! -f "$kdir/Makefile" ]; then
   echo "kbuild-check: no kernel headers found (set KDIR)" >&2
