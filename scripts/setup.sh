@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config python3
+  cmake ninja-build g++ make pkg-config python3 git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libfuse3-dev fuse3 libpugixml-dev libmbedtls-dev
   clang libclang-rt-14-dev
@@ -23,12 +23,21 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# The package manager's output goes to a log; only its tail is shown, and
+# only when it fails.
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  log=$(mktemp /tmp/wy-setup.XXXXXX.log)
+  if ! { "${sudo_cmd[@]}" apt-get update -q &&
+         DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q \
+           --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    echo "setup: package installation failed; the last lines of $log:" >&2
+    tail -n 30 "$log" >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 # Debian's own lighttpd service would listen on every address; the simulator
