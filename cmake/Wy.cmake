@@ -106,14 +106,20 @@ function(wy_gtest name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
 
-# wy_fuzz(<name> SOURCES ... LIBS ...): a libFuzzer target (WY_FUZZ builds only),
-# with a short smoke run registered as a test labelled "fuzz".
+# wy_fuzz(<name> SOURCES ... LIBS ... CORPUS <dir>): a libFuzzer target (WY_FUZZ
+# builds only), with a short smoke run registered as a test labelled "fuzz". The
+# run starts from the committed seed inputs in <dir>, which must hold some; what
+# it finds goes to the build tree, never into <dir>.
 set(WY_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the test suite")
 function(wy_fuzz name)
   if(NOT WY_FUZZ)
     return()
   endif()
   cmake_parse_arguments(F "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
+  file(GLOB seeds ${F_CORPUS}/*)
+  if(NOT F_CORPUS OR NOT seeds)
+    message(FATAL_ERROR "wy_fuzz(${name}): no committed seed corpus (CORPUS '${F_CORPUS}')")
+  endif()
   add_executable(${name} ${F_SOURCES})
   target_compile_options(${name} PRIVATE ${WY_WARNINGS})
   target_link_libraries(${name} PRIVATE ${F_LIBS})

@@ -62,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     put("/tmp/vorna_atbt", std::string(1, static_cast<char>(data[1] & 1)));
     std::string boot(MRD_OFFSET, '\0');
     boot.append(reinterpret_cast<const char *>(data + 2), MRD_SIZE);
+    boot.resize(BOOT_IMAGE_SIZE, '\xff');
     put("/dev/mtd0", boot);
 
     // The rest: words separated by NUL bytes.
