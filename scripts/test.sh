@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh machine: installs what is missing, then
-#   1. builds and runs every test natively (build/),
+#   1. builds and runs every test natively, from a copy of the checkout's
+#      tracked files in a temporary directory with nothing beside it, so that
+#      nothing outside the repository can be read (its build/ also serves
+#      the target stage),
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (build-san/),
 #   3. a short run of every libFuzzer target under ASan and UBSan (build-fuzz/, clang),
 #   4. the target stage: big-endian MIPS build, tests under qemu, footprint check,
@@ -15,10 +18,17 @@ bash scripts/setup.sh
 
 stage() { printf '\n==== %s ====\n' "$*"; }
 
-stage "native build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs"
-ctest --test-dir build -j "$jobs" --output-on-failure
+stage "native build and tests, from a copy with nothing beside it"
+alone=$(mktemp -d /tmp/wy-alone.XXXXXX)
+trap 'rm -rf --one-file-system "$alone"' EXIT
+# Tracked files as they are in the working tree: a file never added to git
+# is missing here, as in a fresh clone.
+git ls-files -z --cached | while IFS= read -r -d '' f; do
+  if [ -e "$f" ] || [ -L "$f" ]; then printf '%s\0' "$f"; fi
+done | tar --null -T - -cf - | tar -xf - -C "$alone"
+cmake -S "$alone" -B "$alone/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$alone/build" -j "$jobs"
+ctest --test-dir "$alone/build" -j "$jobs" --output-on-failure
 
 stage "sanitizer build (ASan + UBSan) and tests"
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWY_SANITIZE=ON >/dev/null
@@ -34,7 +44,7 @@ cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz -L fuzz -j "$jobs" --output-on-failure --no-tests=error
 
 stage "target: big-endian MIPS build, tests under qemu-mips, footprint check"
-"$top/scripts/test-target.sh"
+WY_NATIVE_BUILD="$alone/build" "$top/scripts/test-target.sh"
 
 stage "kernel module built against the installed kernel headers"
 "$top/kmod/v6snoop/kbuild-check.sh"
