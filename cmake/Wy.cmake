@@ -61,11 +61,23 @@ function(wy_install target dir)
     install(TARGETS ${target} DESTINATION ${dir} COMPONENT ${component})
     set(file $<TARGET_FILE_NAME:${target}>)
   endif()
+  if(component STREQUAL "firmware")
+    set_property(GLOBAL APPEND PROPERTY WY_DELIVERABLES "${dir}/${file}")
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fwroot/${dir}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${CMAKE_BINARY_DIR}/fwroot/${dir}/${file}
     VERBATIM)
 endfunction()
+
+# Every deliverable installed with wy_install, one path a line relative to the
+# firmware tree: ${CMAKE_BINARY_DIR}/deliverables.txt, written once the whole
+# project is configured. The footprint check fails for any of them missing.
+function(wy_write_deliverables)
+  get_property(files GLOBAL PROPERTY WY_DELIVERABLES)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/deliverables.txt CONTENT "$<JOIN:${files},\n>\n")
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL wy_write_deliverables)
 
 # Cross builds: a simulated gateway lays the target's staged tree (and, where
 # MIPS programs cannot be run directly, the wrappers beside it) over the native

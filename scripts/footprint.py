@@ -8,7 +8,10 @@ MIPS binary, needs a library other than the C library and its loader (and
 libwyapi.so.1 where the firmware's layout links the store: wyci, idle_stub and
 every CGI program; the two mbedTLS libraries for certsubj), or is over its
 budget: 16 KiB for a CGI page or action program (userfs/cgi-bin), 64 KiB for
-any other; the mbedTLS libraries are listed without one.
+any other; the mbedTLS libraries are listed without one. With --expect, every
+deliverable the build installs (its deliverables.txt, written by wy_install)
+must be in the tree. With --doc, the table replaces the one between the
+markers in that Markdown file.
 """
 import argparse
 import os
@@ -73,7 +76,7 @@ def check_file(rel, path, args, scratch):
         return (rel, os.path.getsize(path), None, [], ["not a 32-bit big-endian MIPS binary"])
     cgi = rel.startswith(CGI_DIR)
     name = os.path.basename(rel)
-    budget = None if name in MBEDTLS_LIBS else CGI_BUDGET if cgi else OTHER_BUDGET
+    budget = None if name in MBEDTLS_LIBS else budget_of(rel)
     allowed = set(BASE_NEEDS) | EXTRA_NEEDS.get(name, set()) | MBEDTLS_LIBS.get(name, set())
     if cgi or os.path.basename(rel) in STORE_USERS:
         allowed.add(STORE_LIB)
@@ -85,12 +88,45 @@ def check_file(rel, path, args, scratch):
     return (rel, size, budget, libs, problems)
 
 
+DOC_BEGIN = "<!-- footprint table: written by scripts/footprint.py -->"
+DOC_END = "<!-- end of footprint table -->"
+
+
+def budget_of(rel):
+    return CGI_BUDGET if rel.startswith(CGI_DIR) else OTHER_BUDGET
+
+
+def missing_rows(expect_file, rows):
+    """Rows for the deliverables the build installs but the tree lacks."""
+    present = {r[0] for r in rows}
+    out = []
+    with open(expect_file) as f:
+        for line in f:
+            rel = line.strip()
+            if rel and rel not in present:
+                out.append((rel, 0, budget_of(rel), [], ["missing from the tree"]))
+    return out
+
+
+def update_doc(path, lines):
+    with open(path) as f:
+        text = f.read()
+    begin, end = text.find(DOC_BEGIN), text.find(DOC_END)
+    if begin < 0 or end < begin:
+        raise SystemExit("footprint: %s lacks the table markers" % path)
+    text = text[:begin + len(DOC_BEGIN)] + "\n" + "\n".join(lines) + "\n" + text[end:]
+    with open(path, "w") as f:
+        f.write(text)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("tree", help="firmware tree (cmake --install ... --component firmware)")
     ap.add_argument("--strip", default="mips-linux-gnu-strip")
     ap.add_argument("--readelf", default="mips-linux-gnu-readelf")
     ap.add_argument("--markdown", help="also write the table here, as Markdown")
+    ap.add_argument("--expect", help="deliverables.txt of the build: each must be in the tree")
+    ap.add_argument("--doc", help="Markdown file whose table (between the markers) is replaced")
     args = ap.parse_args()
 
     rows = []
@@ -106,6 +142,8 @@ def main():
                 if row:
                     rows.append(row)
 
+    if args.expect:
+        rows += missing_rows(args.expect, rows)
     if not rows:
         print("footprint: no target binaries under %s" % args.tree)
         return 1
@@ -122,6 +160,8 @@ def main():
     if args.markdown:
         with open(args.markdown, "w") as f:
             f.write("\n".join(lines) + "\n")
+    if args.doc:
+        update_doc(args.doc, lines)
     failed = [r for r in rows if r[4]]
     print("footprint: %d binaries, %d over budget or with other run-time needs"
           % (len(rows), len(failed)))

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The target stage of the test suite:
-#   1. the big-endian MIPS cross build (build-mips/, cmake/mips-linux-gnu.cmake),
+#   1. the big-endian MIPS test build (build-mips/, cmake/mips-linux-gnu.cmake,
+#      system root prefix on),
 #   2. its tests under qemu-mips, each simulated gateway run by the native gwsim
 #      (build/, built first when absent) with the MIPS programs inside it,
-#   3. the footprint check of the firmware tree built for the target.
+#   3. the firmware build as it ships (build-mips-fw/, WY_SYSROOT_PREFIX=OFF,
+#      size-optimised, no tests), installed into build-mips-fw/fwimage, and the
+#      footprint check of that tree, which writes the table in docs/footprint.md.
 # Runs as root on a fresh machine after scripts/setup.sh; sets up what it needs
 # (binfmt_misc for qemu-mips) itself, idempotently.
 #   WY_NATIVE_BUILD  native build dir to take gwsim and the stand-ins from (build)
@@ -14,6 +17,7 @@ top=$(pwd)
 jobs=$(nproc)
 native=${WY_NATIVE_BUILD:-$top/build}
 cross=$top/build-mips
+firmware=$top/build-mips-fw
 sysroot=/usr/mips-linux-gnu
 triple=mips-linux-gnu
 start=$(date +%s)
@@ -119,6 +123,7 @@ footprint_selftest() {
   $triple-g++ -Os -o "$t/cxx/userfs/bin/cxx_dynamic" "$t/cxx.cpp"
   $triple-gcc -Os -o "$t/big/userfs/cgi-bin/big_page" "$t/big.c"
   gcc -Os -o "$t/host/userfs/bin/host_program" "$t/small.c"
+  printf 'userfs/cgi-bin/ok_page\nuserfs/cgi-bin/absent_page\n' >"$t/expect.txt"
   python3 scripts/footprint.py "$t/ok" >"$t/ok.out" \
     || { cat "$t/ok.out"; echo "footprint self-test: a small C page was refused" >&2; return 1; }
   if python3 scripts/footprint.py "$t/cxx" >"$t/cxx.out" || ! grep -q 'needs libstdc++.so.6' "$t/cxx.out"; then
@@ -139,15 +144,29 @@ footprint_selftest() {
   if python3 scripts/footprint.py "$t/mbed" >"$t/mbed.out" || ! grep -q 'needs libmbedcrypto.so.7' "$t/mbed.out"; then
     cat "$t/mbed.out"; echo "footprint self-test: a program other than certsubj needing mbedTLS passed" >&2; return 1
   fi
+  if python3 scripts/footprint.py "$t/ok" --expect "$t/expect.txt" >"$t/missing.out" ||
+     ! grep -q 'absent_page .*missing from the tree' "$t/missing.out"; then
+    cat "$t/missing.out"; echo "footprint self-test: a missing deliverable passed" >&2; return 1
+  fi
 }
 step "footprint check self-test"
 footprint_selftest
 
-step "footprint of the firmware tree"
-rm -rf "$cross/fwimage"
-cmake --install "$cross" --component firmware --prefix "$cross/fwimage" >/dev/null
+step "firmware build in $firmware"
 footprint_rc=0
-python3 scripts/footprint.py "$cross/fwimage" --markdown "$cross/footprint.md" || footprint_rc=$?
+if cmake -S . -B "$firmware" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mips-linux-gnu.cmake" \
+     -DCMAKE_BUILD_TYPE=MinSizeRel -DWY_SYSROOT_PREFIX=OFF -DWY_BUILD_TESTS=OFF \
+     -DWY_MBEDTLS_ROOT="$mbedtls_root" >/dev/null &&
+   cmake --build "$firmware" -j "$jobs"; then
+  step "footprint of the firmware tree"
+  rm -rf "$firmware/fwimage"
+  cmake --install "$firmware" --component firmware --prefix "$firmware/fwimage" >/dev/null
+  python3 scripts/footprint.py "$firmware/fwimage" --expect "$firmware/deliverables.txt" \
+    --markdown "$firmware/footprint.md" --doc "$top/docs/footprint.md" || footprint_rc=$?
+else
+  echo "-- target: the firmware build failed" >&2
+  footprint_rc=1
+fi
 
 # Both verdicts are reported before either fails the stage.
 if [ "$ctest_rc" -ne 0 ]; then
