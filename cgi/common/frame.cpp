@@ -107,3 +107,13 @@ int row_class_by_index(int index)
 {
     return index % 2 + 1;
 }
+
+int row_class_by_index_reversed(int index)
+{
+    return index % 2 == 0 ? 2 : 1;
+}
+
+int row_class_by_count(int printed)
+{
+    return printed % 2 == 0 ? 2 : 1;
+}

@@ -41,8 +41,12 @@ void frame_footer(int language_index);
 // "Language" reads "Turkey", else 0.
 int frame_language_index();
 
-// Row class ("tabcolor1"/"tabcolor2" by number) by entry index, index 0
-// first: index 0 gets 1.
+// Row classes ("tabcolor1"/"tabcolor2" by number).
+// By entry index, index 0 first: index 0 gets 1.
 int row_class_by_index(int index);
+// By entry index, reversed: even index gets 2.
+int row_class_by_index_reversed(int index);
+// By rows already printed: the first printed row (0 before it) gets 2.
+int row_class_by_count(int printed);
 
 #endif

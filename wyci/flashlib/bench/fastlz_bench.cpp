@@ -51,7 +51,7 @@ bool load(benchmark::State &state, std::vector<char> &in)
 {
     in = input(int(state.range(0)));
     if (in.size() != 65536) {
-        state.SkipWithError("reference vectors missing (set WY_FASTLZ_VECTORS)");
+        state.SkipWithError("reference vectors missing");
         return false;
     }
     return true;

@@ -40,8 +40,7 @@ const Bytes &reference_rom()
 {
     if (!reference_rom().empty())
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "reference vectors missing: " << vectors_dir() / "romfile_65536.in"
-                                         << " (set WY_FASTLZ_VECTORS)";
+    return ::testing::AssertionFailure() << "reference vectors missing: " << vectors_dir() / "romfile_65536.in";
 }
 
 // Configuration text of any length, cut from the reference ROM file.
