@@ -21,8 +21,8 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$here"/Kbuild "$here"/v6snoop.c "$here"/v6snoop.h "$here"/v6snoop_compat.h \
-   "$here"/br_v6snoop.h "$work"/
+cp "$here"/Kbuild "$here"/v6snoop.c "$here"/v6snoop.h "$here"/v6snoop_compat.h "$work"/
+cp -r "$here"/bridge "$work"/
 
 echo "kbuild-check: building against $kdir"
 status=0

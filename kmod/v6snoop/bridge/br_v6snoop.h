@@ -2,7 +2,7 @@
  * What the platform bridge exports to the MLD snooping module: eight hook
  * pointers, defined (initially null) and exported by the bridge, which the
  * module fills at load and clears at unload, and the bridge's per-port send
- * operations. Where the bridge calls each hook: bridge-hooks.md.
+ * operations. Where the bridge calls each hook: ../bridge-hooks.md.
  */
 #ifndef BR_V6SNOOP_H
 #define BR_V6SNOOP_H
