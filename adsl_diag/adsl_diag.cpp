@@ -51,7 +51,6 @@ void show_info()
 {
     char cmd[64];
     snprintf(cmd, sizeof cmd, "cat %s", kInfo);
-    fflush(stdout); // what we printed so far comes before cat's output
     // cat reports its own failures; nothing more to say here.
     (void)wy_system(cmd);
 }

@@ -108,5 +108,6 @@ extern "C" int wy_system(const char *line)
     char cmd[kMaxCmdline];
     if (!wy_cmdline(cmd, sizeof cmd, line))
         return -1;
+    fflush(stdout);
     return system(cmd);
 }

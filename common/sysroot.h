@@ -28,8 +28,10 @@ char *wy_path(char *out, size_t size, const char *path);
 // names (reboot, cat) are left for PATH. Returns `out`, or NULL as wy_path.
 char *wy_cmdline(char *out, size_t size, const char *line);
 
-// wy_cmdline, then system(). Returns system()'s result, or -1 when the line
-// could not be built (nothing is run then).
+// wy_cmdline, then system(), with standard output flushed first so that what
+// the caller printed comes before the command's own output. The one way
+// programs run a shell command line. Returns system()'s result, or -1 when the
+// line could not be built (nothing is run then).
 int wy_system(const char *line);
 
 #ifdef __cplusplus

@@ -4,8 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
-
+#include "owners.h"
 #include "store.h"
 
 namespace {
@@ -25,10 +24,6 @@ constexpr size_t kRuleAttrCount = sizeof kRuleAttrs / sizeof kRuleAttrs[0];
 
 using Name = char[WYAPI_NAME_MAX + 1];
 using Value = char[WYAPI_BUF_SIZE];
-
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
-};
 
 struct State {
     char dir[WYAPI_NAME_MAX + 1];
@@ -106,7 +101,7 @@ void write_counter(const State &s, long value)
 // as "N/A". Values travel in full-size buffers, so nothing is cut.
 void copy_entry(const char *from, const char *to)
 {
-    std::unique_ptr<Value[], FreeDeleter> vals(static_cast<Value *>(calloc(kRuleAttrCount, sizeof(Value))));
+    wy::Heap<Value[]> vals(static_cast<Value *>(calloc(kRuleAttrCount, sizeof(Value))));
     if (!vals) {
         printf("fwrule_action: out of memory\n");
         return;

@@ -25,6 +25,7 @@
 #include <new>
 #include <string>
 
+#include "owners.h"
 #include "romdoc.h"
 #include "sysroot.h"
 #include "wyapi.h"
@@ -41,24 +42,7 @@ constexpr const char *kStoreDirs[] = {"/tmp", "/tmp/var"};
 constexpr off_t kMaxFileSize = 8 << 20;
 constexpr size_t kPathMax = 4096;
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    int release() { int f = fd_; fd_ = -1; return f; }
-    void reset(int fd = -1)
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
+using wy::Fd;
 
 struct Cache {
     std::string path;   // file the document came from ("" before the first look)

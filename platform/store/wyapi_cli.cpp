@@ -77,7 +77,6 @@ bool take_request(const char *attr, const char *wanted, const char *idle, char *
 
 bool run(const char *line)
 {
-    fflush(stdout);
     return wy_system(line) == 0;
 }
 

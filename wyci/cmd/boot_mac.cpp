@@ -8,7 +8,7 @@
 
 #include "bootimg.h"
 #include "ci.h"
-#include "flashio.h"
+#include "owners.h"
 #include "flashlib.h"
 #include "mac.h"
 #include "mtdtool.h"
@@ -52,11 +52,8 @@ bool patch_copy(const char *path, const unsigned char mac[kMacBytes])
 int ATWriteBootMac(int n, char **p)
 {
     unsigned char mrd[MRD_SIZE];
-    if (!MRDread(mrd)) {
-        printf("Fail to get MRD information!\n");
-        ERROROut();
+    if (!ci_read_mrd(mrd))
         return 0;
-    }
     if (mrd[MRD_ENG_DEBUG_FLAG] != 1) {
         printf("Block0 is forbidden to write!");
         ERROROut();
@@ -84,7 +81,7 @@ int ATWriteBootMac(int n, char **p)
 
     // The image the partition must hold afterwards: as it is now, the
     // address patched in.
-    flashio::Buffer image(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
+    wy::Heap<unsigned char> image(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
     if (!image || bootimg::read_partition(image.get()) != bootimg::Read::ok) {
         printf("%s: %s could not be read; bootloader not written\n", kWho, bootimg::kDevice);
         ERROROut();
@@ -98,7 +95,7 @@ int ATWriteBootMac(int n, char **p)
     }
     // A copy left by an earlier write must never stand in for this one.
     unlink(path);
-    int status = ci_shell("cat /dev/mtd0 > /tmp/boot.bin");
+    int status = wy_system("cat /dev/mtd0 > /tmp/boot.bin");
     if (status != 0) {
         printf("%s: copy of %s to %s failed (status %d); bootloader not written\n", kWho,
                bootimg::kDevice, bootimg::kFile,

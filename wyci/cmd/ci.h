@@ -30,16 +30,17 @@ bool ci_build_line(int argc, char **argv, char *out, size_t size);
 // first other character); 0 for no digits and for numbers beyond int.
 int ci_atoi(const char *answer);
 
+// Reads the MRD into `mrd` (MRD_SIZE bytes). False after printing "Fail to get
+// MRD information!" and the closing error line; the handler then returns 0.
+bool ci_read_mrd(unsigned char *mrd);
+
 // The write interlock of the manufacturing writers: reads the MRD into `mrd`
 // (MRD_SIZE bytes), then checks the arm flag and EngDebugFlag, in that order.
 // Returns 1 when the write may go on; otherwise the handler's result, the
 // reason printed: 0 when the MRD could not be read, -1 when refused.
 int ci_interlock(unsigned char *mrd);
 
-// Runs a shell command line through the system root, output flushed first.
-int ci_shell(const char *line);
-
-// ci_shell, true only when the command ran and exited with status 0.
+// wy_system, true only when the command ran and exited with status 0.
 bool ci_shell_ok(const char *line);
 
 // Stores the one byte `value` as the whole file `path` (a device path),

@@ -106,15 +106,9 @@ int ci_atoi(const char *answer)
     return static_cast<int>(value);
 }
 
-int ci_shell(const char *line)
-{
-    fflush(stdout);
-    return wy_system(line);
-}
-
 bool ci_shell_ok(const char *line)
 {
-    int status = ci_shell(line);
+    int status = wy_system(line);
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

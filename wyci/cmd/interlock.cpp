@@ -14,13 +14,19 @@ int forbidden()
 
 } // namespace
 
+bool ci_read_mrd(unsigned char *mrd)
+{
+    if (MRDread(mrd))
+        return true;
+    printf("Fail to get MRD information!\n");
+    ERROROut();
+    return false;
+}
+
 int ci_interlock(unsigned char *mrd)
 {
-    if (!MRDread(mrd)) {
-        printf("Fail to get MRD information!\n");
-        ERROROut();
+    if (!ci_read_mrd(mrd))
         return 0;
-    }
     if (atbt_get() == 0)
         return forbidden();
     if (mrd[MRD_ENG_DEBUG_FLAG] != 1)

@@ -1,6 +1,7 @@
 #include <stdio.h>
 
 #include "ci.h"
+#include "sysroot.h"
 
 int ATButtonTest(int n, char **p)
 {
@@ -24,7 +25,7 @@ int ATLedTest(int, char **)
         return 0;
     }
     // The interface's answer is not the test's business.
-    ci_shell("ifconfig ra0 up");
+    wy_system("ifconfig ra0 up");
     OKOut();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "ci.h"
 #include "flashlib.h"
 #include "mac.h"
+#include "sysroot.h"
 
 int ATWriteVornaMac(int n, char **p)
 {
@@ -56,6 +57,6 @@ int ATWriteVornaMac(int n, char **p)
     atbt_set(0);
     // A reboot after a failed write would only take the error off the console.
     if (reboot && written)
-        ci_shell("reboot");
+        wy_system("reboot");
     return 0;
 }

@@ -7,11 +7,8 @@
 int ATShowWpaPsk(int, char **)
 {
     unsigned char mrd[MRD_SIZE];
-    if (!MRDread(mrd)) {
-        printf("Fail to get MRD information!\n");
-        ERROROut();
+    if (!ci_read_mrd(mrd))
         return 0;
-    }
     char key[20] = {};
     memcpy(key, mrd + MRD_WPA_PSK, MRD_WPA_PSK_LEN);
     printf("WPA PSK Key: %s\n", key);

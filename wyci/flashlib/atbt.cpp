@@ -21,7 +21,7 @@ void open_error()
 extern "C" int atbt_get(void)
 {
     char path[PATH_MAX];
-    flashio::File f(wy_path(path, sizeof path, kArmFile) ? fopen(path, "r") : nullptr);
+    wy::File f(wy_path(path, sizeof path, kArmFile) ? fopen(path, "r") : nullptr);
     if (!f) {
         open_error();
         return 0;

@@ -31,15 +31,15 @@ long first_difference(const unsigned char *a, const unsigned char *b)
     return -1;
 }
 
-flashio::Buffer new_image()
+wy::Heap<unsigned char> new_image()
 {
-    return flashio::Buffer(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
+    return wy::Heap<unsigned char>(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
 }
 
 // The reason /tmp/boot.bin does not hold `image`, or nullptr when it does.
 const char *why_not_held(const char *path, const unsigned char *image, char *why, size_t size)
 {
-    flashio::Fd fd(open(path, O_RDONLY | O_CLOEXEC));
+    wy::Fd fd(open(path, O_RDONLY | O_CLOEXEC));
     struct stat st;
     if (!fd.ok() || fstat(fd.get(), &st) != 0) {
         snprintf(why, size, "%s cannot be read back (%s)", kFile, strerror(errno));
@@ -50,7 +50,7 @@ const char *why_not_held(const char *path, const unsigned char *image, char *why
                  BOOT_IMAGE_SIZE);
         return why;
     }
-    flashio::Buffer held = new_image();
+    wy::Heap<unsigned char> held = new_image();
     if (!held) {
         snprintf(why, size, "no memory to read %s back", kFile);
         return why;
@@ -79,7 +79,7 @@ int open_device()
 
 Read read_partition(unsigned char *image)
 {
-    flashio::Fd fd(open_device());
+    wy::Fd fd(open_device());
     if (!fd.ok())
         return Read::no_device;
     if (flashio::pread_full(fd.get(), image, BOOT_IMAGE_SIZE, 0) != BOOT_IMAGE_SIZE)
@@ -110,7 +110,7 @@ bool flash(const char *who, const unsigned char *image, int (*tool)())
     int status = exit_status(tool());
 
     // The tool's status proves nothing; only the flash itself does.
-    flashio::Buffer back = new_image();
+    wy::Heap<unsigned char> back = new_image();
     if (!back || read_partition(back.get()) != Read::ok) {
         printf("%s: bootloader could not be read back from %s (flash tool exit status %d)\n", who,
                kDevice, status);

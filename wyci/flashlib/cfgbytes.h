@@ -8,19 +8,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <memory>
+#include "owners.h"
 
 namespace cfgbytes {
 
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
-};
-using HeapBytes = std::unique_ptr<uint8_t[], FreeDeleter>;
-
-struct FileCloser {
-    void operator()(FILE *f) const { fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+using HeapBytes = wy::Heap<uint8_t[]>;
+using wy::File;
 
 inline HeapBytes zalloc(size_t n)
 {

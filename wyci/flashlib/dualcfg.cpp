@@ -42,12 +42,12 @@ bool read_copy(int fd, romfile_state &s)
 // open one device would make a single partition pass for both copies.
 bool read_both(romfile_state &first, romfile_state &second, const char *fail1, const char *fail2)
 {
-    flashio::Fd fd1(open_copy(kFirst));
+    wy::Fd fd1(open_copy(kFirst));
     if (!fd1.ok()) {
         printf("%s", fail1);
         return false;
     }
-    flashio::Fd fd2(open_copy(kSecond));
+    wy::Fd fd2(open_copy(kSecond));
     if (!fd2.ok()) {
         printf("%s", fail2);
         return false;
@@ -135,10 +135,10 @@ extern "C" int get_write_romfile_index(void)
 
 extern "C" int vr_checkRomfilePair(void)
 {
-    flashio::Fd fd1(open_copy(kFirst));
+    wy::Fd fd1(open_copy(kFirst));
     if (!fd1.ok())
         return 0;
-    flashio::Fd fd2(open_copy(kSecond));
+    wy::Fd fd2(open_copy(kSecond));
     if (!fd2.ok())
         return 0;
     if (flashio::same_file(fd1.get(), fd2.get())) {
@@ -192,7 +192,7 @@ extern "C" int updateRomfileChecksumAndVersion(const char *path, int target)
     if (!block)
         return 0;
     char host[PATH_MAX];
-    flashio::Fd fd(path && flashio::host_path(host, sizeof host, path) ? open(host, O_RDWR) : -1);
+    wy::Fd fd(path && flashio::host_path(host, sizeof host, path) ? open(host, O_RDWR) : -1);
     if (!fd.ok()) {
         printf("Error: can't open romfile\n");
         return 0;

@@ -1,5 +1,5 @@
-// Private helpers of the flash library and the factory commands: owners that
-// close and free on every path, and reads that do not stop at a short count.
+// Private helpers of the flash library and the factory commands: reads that do
+// not stop at a short count, and the /proc/mtd line number.
 #ifndef WY_FLASHLIB_FLASHIO_H
 #define WY_FLASHLIB_FLASHIO_H
 
@@ -9,40 +9,9 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <memory>
+#include "owners.h"
 
 namespace flashio {
-
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
-};
-using Buffer = std::unique_ptr<unsigned char, FreeDeleter>;
-
-// Closes without looking at the result: for streams only read from. Streams
-// that were written are closed by hand so that the result is checked.
-struct FileCloser {
-    void operator()(FILE *f) const { fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    bool ok() const { return fd_ >= 0; }
-    void reset()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 // Reads until `len` bytes arrived, end of file or an error. Returns the count
 // read, or -1 when an error came before any byte.

@@ -33,13 +33,13 @@ bool inside(const Section &s, uint32_t image_len)
 
 // `size` bytes read at file position `at` into a new buffer; nullptr after
 // printing the reason.
-flashio::Buffer read_at(int fd, uint64_t at, uint32_t size)
+wy::Heap<unsigned char> read_at(int fd, uint64_t at, uint32_t size)
 {
     if (lseek(fd, off_t(at), SEEK_SET) == off_t(-1)) {
         printf("Error: %s read function fail.\n", "vr_readFdtoBuf");
         return nullptr;
     }
-    return flashio::Buffer(vr_readFdtoBuf(fd, int(size)));
+    return wy::Heap<unsigned char>(vr_readFdtoBuf(fd, int(size)));
 }
 
 // CRC-32 of a section read in pieces of at most 64 KiB.
@@ -48,7 +48,7 @@ bool section_crc(int fd, uint64_t at, uint32_t len, uint32_t &crc)
     crc = 0xFFFFFFFFu;
     while (len > 0) {
         uint32_t n = len > kPiece ? kPiece : len;
-        flashio::Buffer piece = read_at(fd, at, n);
+        wy::Heap<unsigned char> piece = read_at(fd, at, n);
         if (!piece)
             return false;
         crc = getCrc32Iterative(piece.get(), n, crc);
@@ -65,7 +65,7 @@ bool defcfg_crc(int fd, uint64_t at, uint32_t len, uint32_t &crc)
     crc = 0xFFFFFFFFu;
     if (len == 0)
         return true;
-    flashio::Buffer sec = read_at(fd, at, len);
+    wy::Heap<unsigned char> sec = read_at(fd, at, len);
     if (!sec)
         return false;
     const char *text = reinterpret_cast<const char *>(sec.get());
@@ -81,7 +81,7 @@ bool defcfg_crc(int fd, uint64_t at, uint32_t len, uint32_t &crc)
         return true;
     const char *stream = text + CFG_COMPRESSED_HEADER_SIZE;
     uint32_t capacity = cfg_decode_capacity(stream, given, given);
-    flashio::Buffer out(static_cast<unsigned char *>(calloc(capacity, 1)));
+    wy::Heap<unsigned char> out(static_cast<unsigned char *>(calloc(capacity, 1)));
     if (!out) {
         printf("%s: fastlz calloc compressed buffer fail!\n", "vr_fwValidation");
         return false;
@@ -112,7 +112,7 @@ extern "C" int vr_fwValidateImage(const char *partition, uint32_t partSize, int 
         printf("Upload image too big for partition: %s\n", partition);
         return 0;
     }
-    flashio::Buffer tag_buf = read_at(fd, offset, FW_TAG_READ_SIZE);
+    wy::Heap<unsigned char> tag_buf = read_at(fd, offset, FW_TAG_READ_SIZE);
     if (!tag_buf)
         return 0;
     const unsigned char *tag = tag_buf.get();

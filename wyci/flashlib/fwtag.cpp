@@ -55,7 +55,7 @@ extern "C" int vr_getFWtag(unsigned char *tag)
     if (!tag)
         return 0;
     if (!g_tag_valid) {
-        flashio::Fd fd(vr_open_mtd("wylinux", O_RDONLY));
+        wy::Fd fd(vr_open_mtd("wylinux", O_RDONLY));
         if (!fd.ok()) {
             printf("Could not open mtd device: %s\n", "wylinux");
             return 0;
@@ -74,7 +74,7 @@ extern "C" int vr_getBootInfo(char *version, char *date)
 {
     if (!version || !date)
         return 0;
-    flashio::Fd fd(vr_open_mtd("bootloader", O_RDONLY));
+    wy::Fd fd(vr_open_mtd("bootloader", O_RDONLY));
     if (!fd.ok()) {
         printf("Could not open mtd device: %s\n", "bootloader");
         return 0;

@@ -51,7 +51,7 @@ bool save_boot_image(const unsigned char *image)
 
 extern "C" int MRDread(unsigned char *buf)
 {
-    flashio::Fd fd(bootimg::open_device());
+    wy::Fd fd(bootimg::open_device());
     if (!fd.ok()) {
         printf("open mtd device (MRD) error!!\n");
         return 0;
@@ -65,7 +65,7 @@ extern "C" int MRDread(unsigned char *buf)
 
 extern "C" int MRDwrite(const unsigned char *record)
 {
-    flashio::Buffer image(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
+    wy::Heap<unsigned char> image(static_cast<unsigned char *>(calloc(BOOT_IMAGE_SIZE, 1)));
     if (!image) {
         printf("buffer allocation failed.\n");
         return 0;

@@ -30,7 +30,7 @@ bool find_mtd_device(const char *name, char *dev, size_t dev_size)
     char procpath[PATH_MAX];
     if (!wy_path(procpath, sizeof procpath, "/proc/mtd"))
         return false;
-    flashio::File f(fopen(procpath, "r"));
+    wy::File f(fopen(procpath, "r"));
     if (!f)
         return false;
     char line[kLineMax];
@@ -66,7 +66,7 @@ extern "C" int vr_open_mtd(const char *name, int flags)
 
 extern "C" int vr_mtd_size(const char *name)
 {
-    flashio::Fd fd(vr_open_mtd(name, O_RDONLY));
+    wy::Fd fd(vr_open_mtd(name, O_RDONLY));
     if (!fd.ok()) {
         printf("Could not open mtd device: %s\n", name);
         return 0;
@@ -83,7 +83,7 @@ extern "C" int vr_mtd_size(const char *name)
 
 extern "C" unsigned char *vr_readFdtoBuf(int fd, int size)
 {
-    flashio::Buffer buf(size > 0 ? static_cast<unsigned char *>(calloc(static_cast<size_t>(size), 1)) : nullptr);
+    wy::Heap<unsigned char> buf(size > 0 ? static_cast<unsigned char *>(calloc(static_cast<size_t>(size), 1)) : nullptr);
     if (!buf) {
         printf("buffer allocation failed.\n");
         return nullptr;

@@ -62,7 +62,7 @@ bool read_fd(int fd, const char *who, Measure &m, Block *keep)
 
 bool read_partition(const char *partition, const char *who, Measure &m, Block *keep)
 {
-    flashio::Fd fd(vr_open_mtd(partition, O_RDONLY));
+    wy::Fd fd(vr_open_mtd(partition, O_RDONLY));
     if (!fd.ok()) {
         printf("Could not open mtd device: %s\n", partition);
         return false;

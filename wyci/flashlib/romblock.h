@@ -17,7 +17,7 @@ inline constexpr uint32_t kSize = ROMFILE_BLOCK_SIZE;
 inline constexpr uint32_t kTrailerAt = ROMFILE_TRAILER_OFFSET;
 
 // A heap block the decoder may replace (realloc), so it is held as char.
-using Block = std::unique_ptr<char, flashio::FreeDeleter>;
+using Block = std::unique_ptr<char, wy::FreeDeleter>;
 
 struct Measure {
     uint32_t text_len; // bytes of ROM text at the block's start (0: none)
