@@ -12,12 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include "../../wyci/flashlib/test/tmproot.h"
+#include "wytest/capture.h"
+
+#include "wytest/temproot.h"
 #include "adsl_diag.h"
 #include "lockwatch.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 
@@ -89,7 +91,7 @@ TEST(AdslLine, OutputChosenByDeltAndWhatFollowsIt)
 }
 
 // fileToStdout over plain files under a temporary system root.
-class AdslFiles : public TmpRoot {
+class AdslFiles : public wytest::RootTest {
 protected:
     std::string copy(const std::string &device_path, int *rc)
     {

@@ -14,12 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "adsl_diag.h"
 #include "lockwatch.h"
 #include "simtest.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 

@@ -1,6 +1,9 @@
 #include "sysroot.h"
 
 #include <gtest/gtest.h>
+
+#include "wytest/capture.h"
+#include "wytest/temproot.h"
 #include <stdlib.h>
 #include <string>
 
@@ -108,17 +111,18 @@ TEST_F(SysrootEnv, CommandLineRefusals)
 
 TEST_F(SysrootEnv, SystemRunsTheRewrittenLine)
 {
-    char dir[] = "/tmp/wy_sysroot_XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    set_root(dir);
+    wytest::TempRoot root;
     ASSERT_EQ(wy_system("mkdir /tmp && echo hello > /tmp/out"), 0);
-    FILE *f = fopen((std::string(dir) + "/tmp/out").c_str(), "r");
-    ASSERT_NE(f, nullptr);
-    char buf[16] = {};
-    ASSERT_NE(fgets(buf, sizeof buf, f), nullptr);
-    fclose(f);
-    EXPECT_STREQ(buf, "hello\n");
-    EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
+    EXPECT_EQ(root.get("/tmp/out"), "hello\n");
+}
+
+// What the caller printed and has not flushed comes before the command's output.
+TEST_F(SysrootEnv, SystemFlushesStandardOutputFirst)
+{
+    wytest::Capture out;
+    printf("before ");
+    ASSERT_EQ(wy_system("echo after"), 0);
+    EXPECT_EQ(out.text(), "before after\n");
 }
 
 } // namespace

@@ -21,81 +21,6 @@
 namespace simtest {
 namespace {
 
-// Runs argv with the caller's environment, feeding `input`, collecting output.
-RunResult spawn(const std::vector<std::string> &argv, const std::string &input)
-{
-    RunResult r;
-    int in[2], out[2], err[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
-        throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        std::vector<char *> args;
-        for (const auto &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    // A command that ignores its input must not stop us with SIGPIPE.
-    struct sigaction ign {}, old {};
-    ign.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ign, &old);
-    size_t written = 0;
-    if (input.empty()) {
-        close(in[1]);
-        in[1] = -1;
-    }
-    int open_outputs = 2;
-    while (open_outputs > 0 || in[1] >= 0) {
-        pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
-        if (poll(fds, 3, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            char buf[4096];
-            ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                close(fds[i].fd);
-                (i == 0 ? out[0] : err[0]) = -1;
-                --open_outputs;
-            }
-        }
-        if (in[1] >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            ssize_t n = write(in[1], input.data() + written, input.size() - written);
-            if (n > 0)
-                written += static_cast<size_t>(n);
-            if (n < 0 && errno != EINTR && errno != EAGAIN)
-                written = input.size();
-            if (written == input.size()) {
-                close(in[1]);
-                in[1] = -1;
-            }
-        }
-    }
-    sigaction(SIGPIPE, &old, nullptr);
-    int st = 0;
-    while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-    }
-    r.status = WIFSIGNALED(st) ? 128 + WTERMSIG(st) : WEXITSTATUS(st);
-    return r;
-}
-
 void remove_tree(const std::string &dir)
 {
     auto rm = [](const char *path, const struct stat *, int type, struct FTW *) {
@@ -130,7 +55,7 @@ RunResult Gateway::gwsim(const std::vector<std::string> &args) const
 {
     std::vector<std::string> argv{gwsim_path()};
     argv.insert(argv.end(), args.begin(), args.end());
-    return spawn(argv, "");
+    return wytest::run(argv, "");
 }
 
 Gateway::Gateway(const std::string &profile)
@@ -143,13 +68,13 @@ Gateway::Gateway(const std::string &profile)
     write_all(dir_ + "/.temporary", "");
     write_all(dir_ + "/profile.txt", profile);
     const std::string gw = gwsim_path();
-    RunResult c = spawn({gw, "create", dir_, "--profile", dir_ + "/profile.txt"}, "");
+    RunResult c = wytest::run({gw, "create", dir_, "--profile", dir_ + "/profile.txt"}, "");
     RunResult s;
     if (c.status == 0)
-        s = spawn({gw, "start", dir_, "--owner", std::to_string(getpid())}, "");
+        s = wytest::run({gw, "start", dir_, "--owner", std::to_string(getpid())}, "");
     if (c.status != 0 || s.status != 0) {
         std::string why = c.status != 0 ? "gwsim create: " + c.err : "gwsim start: " + s.err;
-        spawn({gw, "stop", dir_}, "");
+        wytest::run({gw, "stop", dir_}, "");
         remove_tree(dir_);
         throw std::runtime_error(why);
     }
@@ -157,7 +82,7 @@ Gateway::Gateway(const std::string &profile)
 
 Gateway::~Gateway()
 {
-    spawn({gwsim_path(), "stop", dir_}, "");
+    wytest::run({gwsim_path(), "stop", dir_}, "");
     remove_tree(dir_);
 }
 
@@ -169,7 +94,7 @@ RunResult Gateway::run(const std::vector<std::string> &argv, const std::string &
 {
     std::vector<std::string> args{gwsim_path(), "run", dir_, "--"};
     args.insert(args.end(), argv.begin(), argv.end());
-    return spawn(args, input);
+    return wytest::run(args, input);
 }
 
 std::vector<uint8_t> Gateway::flash(uint32_t offset, uint32_t length) const

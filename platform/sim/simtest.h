@@ -8,13 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "wytest/run.h"
+
 namespace simtest {
 
-struct RunResult {
-    int status = -1;  // exit status of the command (128 + signal when killed)
-    std::string out;  // its standard output, byte for byte
-    std::string err;  // its standard error
-};
+using RunResult = wytest::RunResult;
 
 class Gateway {
 public:

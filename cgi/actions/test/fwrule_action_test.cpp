@@ -183,7 +183,7 @@ TEST(FwruleAction, ChangesTheStoreAsAsked)
         root.write_store(c.before);
         std::vector<std::string> argv{FWRULE_ACTION};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        auto r = testroot::run(argv);
+        auto r = wytest::run(argv);
         EXPECT_EQ(r.status, 0) << c.name;
         EXPECT_EQ(r.out, c.out) << c.name;
         bool ok = false;

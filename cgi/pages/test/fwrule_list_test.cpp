@@ -42,14 +42,14 @@ TEST_P(FwruleList, PrintsThePageOfTheStore)
     std::string dir = std::string(PAGES_TESTDATA) + "/fwrule_list/";
     testroot::TempRoot root;
     root.write_store_text(slurp(dir + GetParam() + ".cfg"));
-    std::string before = root.read(testroot::kStoreFile);
-    auto r = testroot::run({FWRULE_LIST});
+    std::string before = root.get(testroot::kStoreFile);
+    auto r = wytest::run({FWRULE_LIST});
     std::string want = slurp(dir + GetParam() + ".html");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(r.out == want) << first_difference(want, r.out);
     // The page only reads.
-    EXPECT_EQ(root.read(testroot::kStoreFile), before);
+    EXPECT_EQ(root.get(testroot::kStoreFile), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FwruleList,
@@ -67,7 +67,7 @@ TEST(FwruleListStore, UnreadableStoreGivesTheEmptyTable)
     for (const char *text : {"garbage", "<ROMFILE><Firewall_LANtoLAN_Entry0 Active=\"Yes\">"}) {
         testroot::TempRoot root;
         root.write_store_text(text);
-        auto r = testroot::run({FWRULE_LIST});
+        auto r = wytest::run({FWRULE_LIST});
         EXPECT_EQ(r.status, 0) << text;
         EXPECT_TRUE(r.out == want) << text << "\n" << first_difference(want, r.out);
     }
@@ -83,7 +83,7 @@ TEST(FwruleListRows, RowCounts)
     for (const auto &c : cases) {
         testroot::TempRoot root;
         root.write_store_text(slurp(std::string(PAGES_TESTDATA) + "/fwrule_list/" + c.name + ".cfg"));
-        auto r = testroot::run({FWRULE_LIST});
+        auto r = wytest::run({FWRULE_LIST});
         size_t rows = 0;
         for (size_t at = r.out.find("<tr class=\"tabcolor"); at != std::string::npos;
              at = r.out.find("<tr class=\"tabcolor", at + 1))

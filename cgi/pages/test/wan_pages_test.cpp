@@ -60,8 +60,8 @@ TEST_P(WanPages, PrintsThePageOfTheStore)
     const Case &c = GetParam();
     testroot::TempRoot root;
     root.write_store_text(slurp(fixture(c.page, c.fixture, ".cfg")));
-    std::string before = root.read(testroot::kStoreFile);
-    auto r = testroot::run({program(c.page)});
+    std::string before = root.get(testroot::kStoreFile);
+    auto r = wytest::run({program(c.page)});
     std::string want = slurp(fixture(c.page, c.fixture, ".html"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -70,7 +70,7 @@ TEST_P(WanPages, PrintsThePageOfTheStore)
     EXPECT_EQ(r.out.find("no attribute information"), std::string::npos);
     EXPECT_EQ(r.out.find("no node information"), std::string::npos);
     // The page only reads.
-    EXPECT_EQ(root.read(testroot::kStoreFile), before);
+    EXPECT_EQ(root.get(testroot::kStoreFile), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,7 +108,7 @@ TEST(WanPagesStore, UnreadableStoreGivesThePageOfAnEmptyStore)
         for (const char *text : {"garbage", "<ROMFILE><Wan_PVC0 Active=\"Yes\">", ""}) {
             testroot::TempRoot root;
             root.write_store_text(text);
-            auto r = testroot::run({program(c.page)});
+            auto r = wytest::run({program(c.page)});
             EXPECT_EQ(r.status, 0) << c.page << " " << text;
             EXPECT_TRUE(r.out == want) << c.page << " " << text << "\n" << first_difference(want, r.out);
         }
@@ -137,7 +137,7 @@ TEST(WanPagesRows, RowCounts)
     for (const auto &rc : cases) {
         testroot::TempRoot root;
         root.write_store_text(slurp(fixture(rc.c.page, rc.c.fixture, ".cfg")));
-        auto r = testroot::run({program(rc.c.page)});
+        auto r = wytest::run({program(rc.c.page)});
         size_t rows = 0;
         for (size_t at = r.out.find(rc.row_start); at != std::string::npos;
              at = r.out.find(rc.row_start, at + 1))

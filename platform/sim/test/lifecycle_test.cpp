@@ -42,15 +42,17 @@ bool process_gone(pid_t pid)
     return paren == std::string::npos || stat[paren + 2] == 'Z';
 }
 
+// True once f() holds; false when it still does not after a minute.
 template <class F>
 bool eventually(F f)
 {
-    for (int i = 0; i < 250; ++i) {
-        if (f())
-            return true;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!f()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return false;
+    return true;
 }
 
 TEST(Lifecycle, StopUnmountsAndStartAgainServesTheSameFlash)

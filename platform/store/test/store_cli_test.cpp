@@ -25,7 +25,7 @@ std::string recording_path(const TempRoot &root)
 {
     for (const char *tool : {"reboot", "fwpath"}) {
         std::string p = std::string("/rec/") + tool;
-        root.write(p, std::string("#!/bin/sh\necho \"") + tool + " $*\" >> \"$WY_SYSROOT/rec/calls\"\n");
+        root.put(p, std::string("#!/bin/sh\necho \"") + tool + " $*\" >> \"$WY_SYSROOT/rec/calls\"\n");
         chmod(root.path(p).c_str(), 0755);
     }
     return "PATH=" + root.path("/rec") + ":/usr/bin:/bin";
@@ -59,7 +59,7 @@ TEST(StoreCli, CommandsAndExitStatus)
     for (const auto &c : cases) {
         std::vector<std::string> argv{WYAPI_CLI};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        auto r = testroot::run(argv, {path});
+        auto r = wytest::run(argv, "", {path});
         std::string what = c.args.empty() ? "(none)" : c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
         EXPECT_EQ(r.status, c.status) << what;
         EXPECT_EQ(r.out, c.out) << what;
@@ -67,7 +67,7 @@ TEST(StoreCli, CommandsAndExitStatus)
             EXPECT_FALSE(r.err.empty()) << what;
         }
     }
-    auto r = testroot::run({WYAPI_CLI, "get", "No_Entry", "x"});
+    auto r = wytest::run({WYAPI_CLI, "get", "No_Entry", "x"});
     EXPECT_NE(r.err.find(WYAPI_NO_NODE), std::string::npos);
 }
 
@@ -99,13 +99,13 @@ TEST(StoreCli, CommitSavesAndCarriesOutARequestOnce)
         if (c.after)
             want["System_Entry"]["reboot_type"] = c.after;
         const char *what = c.reboot_type ? c.reboot_type : "(missing)";
-        auto r = testroot::run({WYAPI_CLI, "commit", c.node}, {path});
+        auto r = wytest::run({WYAPI_CLI, "commit", c.node}, "", {path});
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(root.read("/rec/calls"), c.calls) << what;
+        EXPECT_EQ(root.get("/rec/calls"), c.calls) << what;
         EXPECT_EQ(root.read_store(), want) << what;
         // Carried out once: the next commit only saves.
-        r = testroot::run({WYAPI_CLI, "commit", c.node}, {path});
-        EXPECT_EQ(root.read("/rec/calls"), c.calls + "fwpath save\n") << what;
+        r = wytest::run({WYAPI_CLI, "commit", c.node}, "", {path});
+        EXPECT_EQ(root.get("/rec/calls"), c.calls + "fwpath save\n") << what;
     }
 }
 
@@ -113,13 +113,13 @@ TEST(StoreCli, CommitReportsAFailedSave)
 {
     TempRoot root;
     std::string path = recording_path(root);
-    root.write("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\nexit 1\n");
+    root.put("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\nexit 1\n");
     ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "1"), WYAPI_OK);
-    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
+    auto r = wytest::run({WYAPI_CLI, "commit", "System_Entry"}, "", {path});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("saving the configuration failed"), std::string::npos) << r.err;
     // The restart asked for happens all the same.
-    EXPECT_EQ(root.read("/rec/calls"), "fwpath save\nreboot \n");
+    EXPECT_EQ(root.get("/rec/calls"), "fwpath save\nreboot \n");
 }
 
 // A restore that failed never ends in a reboot into the configuration it
@@ -128,21 +128,21 @@ TEST(StoreCli, CommitWithoutRebootAfterAFailedRestore)
 {
     TempRoot root;
     std::string path = recording_path(root);
-    root.write("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\n[ \"$1\" != restore ]\n");
+    root.put("/rec/fwpath", "#!/bin/sh\necho \"fwpath $*\" >> \"$WY_SYSROOT/rec/calls\"\n[ \"$1\" != restore ]\n");
     ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "4"), WYAPI_OK);
-    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
+    auto r = wytest::run({WYAPI_CLI, "commit", "System_Entry"}, "", {path});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("restoring the default configuration failed"), std::string::npos) << r.err;
-    EXPECT_EQ(root.read("/rec/calls"), "fwpath restore\nfwpath save\n");
+    EXPECT_EQ(root.get("/rec/calls"), "fwpath restore\nfwpath save\n");
 }
 
 TEST(StoreCli, CommitReportsAFailedReboot)
 {
     TempRoot root;
     std::string path = recording_path(root);
-    root.write("/rec/reboot", "#!/bin/sh\nexit 3\n");
+    root.put("/rec/reboot", "#!/bin/sh\nexit 3\n");
     ASSERT_EQ(wyapi_set("System_Entry", "reboot_type", "2"), WYAPI_OK);
-    auto r = testroot::run({WYAPI_CLI, "commit", "System_Entry"}, {path});
+    auto r = wytest::run({WYAPI_CLI, "commit", "System_Entry"}, "", {path});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("reboot"), std::string::npos);
 }

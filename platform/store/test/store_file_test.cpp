@@ -1,6 +1,8 @@
 // The store library over its file: values, names, failure texts, change
 // detection and the file it writes.
 #include <gtest/gtest.h>
+
+#include "wytest/capture.h"
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -27,7 +29,7 @@ std::string get(const char *node, const char *attr, int *rc = nullptr)
 // A value as another process reads it back (the command line adds a line feed).
 std::string get_fresh(const char *node, const char *attr)
 {
-    auto r = testroot::run({WYAPI_CLI, "get", node, attr});
+    auto r = wytest::run({WYAPI_CLI, "get", node, attr});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(r.out.empty());
     return r.out.substr(0, r.out.size() ? r.out.size() - 1 : 0);
@@ -107,14 +109,14 @@ TEST(StoreFile, NamesAndValuesBeyondTheLimitsAreRefused)
     TempRoot root;
     ASSERT_EQ(wyapi_set("Keep_Entry", "k", "1"), WYAPI_OK);
     for (const auto &c : cases) {
-        std::string before = root.read(testroot::kStoreFile);
+        std::string before = root.get(testroot::kStoreFile);
         int rc = wyapi_set(c.node.c_str(), c.attr.c_str(), c.value.c_str());
         EXPECT_EQ(rc, c.rc) << c.node << " " << c.attr;
         if (rc == WYAPI_OK) {
             EXPECT_EQ(get(c.node.c_str(), c.attr.c_str()), c.value);
             continue;
         }
-        EXPECT_EQ(root.read(testroot::kStoreFile), before) << c.node << " " << c.attr;
+        EXPECT_EQ(root.get(testroot::kStoreFile), before) << c.node << " " << c.attr;
         int grc = 0;
         get(c.node.c_str(), c.attr.c_str(), &grc);
         EXPECT_NE(grc, WYAPI_OK);
@@ -141,7 +143,7 @@ TEST(StoreFile, UnsetRemovesTheNodeWithAllItsAttributes)
     EXPECT_EQ(get("Firewall_LANtoLAN_Entry0", "Action", &rc), WYAPI_NO_ATTR);
     ASSERT_EQ(wyapi_unset("Firewall_LANtoLAN_Entry0"), WYAPI_OK);
     ASSERT_EQ(wyapi_unset("Firewall_LANtoLAN_Entry1"), WYAPI_OK);
-    EXPECT_EQ(root.read(testroot::kStoreFile), "<ROMFILE>\n</ROMFILE>\n");
+    EXPECT_EQ(root.get(testroot::kStoreFile), "<ROMFILE>\n</ROMFILE>\n");
 }
 
 TEST(StoreFile, WrittenFileIsOneRomText)
@@ -149,7 +151,7 @@ TEST(StoreFile, WrittenFileIsOneRomText)
     TempRoot root;
     ASSERT_EQ(wyapi_set("WebCurSet_Entry", "firewalldir_id", "LANtoWAN"), WYAPI_OK);
     ASSERT_EQ(wyapi_set("GUI_Entry1", "Language", "a<b"), WYAPI_OK);
-    EXPECT_EQ(root.read(testroot::kStoreFile),
+    EXPECT_EQ(root.get(testroot::kStoreFile),
               "<ROMFILE>\n"
               "\t<WebCurSet_Entry firewalldir_id=\"LANtoWAN\" />\n"
               "\t<GUI_Entry1 Language=\"a&lt;b\" />\n"
@@ -165,7 +167,7 @@ TEST(StoreFile, RomTextIsTakenFromAroundTheTags)
     root.write_store_text(text);
     EXPECT_EQ(get("A_Entry", "x"), "1");
     ASSERT_EQ(wyapi_set("A_Entry", "y", "2"), WYAPI_OK);
-    EXPECT_EQ(root.read(testroot::kStoreFile),
+    EXPECT_EQ(root.get(testroot::kStoreFile),
               "<ROMFILE>\n\t<A_Entry x=\"1\" y=\"2\" />\n</ROMFILE>\n");
     // A node of the root's name holds only attributes, so it is written back
     // without an end tag and later writes still go through.
@@ -195,7 +197,7 @@ TEST(StoreFile, UnreadableFileFailsReadsAndIsNeverOverwritten)
         EXPECT_EQ(rc, WYAPI_ERR_STORE) << text;
         EXPECT_EQ(wyapi_set("A_Entry", "x", "2"), WYAPI_ERR_STORE) << text;
         EXPECT_EQ(wyapi_unset("A_Entry"), WYAPI_ERR_STORE) << text;
-        EXPECT_EQ(root.read(testroot::kStoreFile), text);
+        EXPECT_EQ(root.get(testroot::kStoreFile), text);
     }
     // An empty or blank file is an empty store.
     root.write_store_text(" \n");
@@ -247,7 +249,7 @@ TEST(StoreFile, ChangesByOthersAreSeenAfterARefresh)
     EXPECT_EQ(rc, WYAPI_ERR_NODE);
 
     // Another process sets a value, this one reads it.
-    auto r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "from CLI"});
+    auto r = wytest::run({WYAPI_CLI, "set", "A_Entry", "x", "from CLI"});
     ASSERT_EQ(r.status, 0) << r.err;
     wyapi_sim_refresh();
     EXPECT_EQ(get("A_Entry", "x"), "from CLI");
@@ -297,9 +299,9 @@ TEST(StoreFile, EachSystemRootHasItsOwnStore)
 
 TEST(StoreFile, DebugPrintGoesToStandardOutput)
 {
-    testing::internal::CaptureStdout();
+    wytest::CaptureStdout();
     int n = wydbg_printf("Romfile %d version : 0x%x\n\r", 1, 0x2a);
     fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Romfile 1 version : 0x2a\n\r");
+    EXPECT_EQ(wytest::GetCapturedStdout(), "Romfile 1 version : 0x2a\n\r");
     EXPECT_EQ(n, 26);
 }

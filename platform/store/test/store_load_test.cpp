@@ -129,7 +129,7 @@ TEST(StoreLoad, ReadersBesideWritersAlwaysSeeWholeDocuments)
         if (!ok || s.size() < fixed.size() || s["Fixed_Entry99"]["Active"] != "Yes")
             ++torn;
     }
-    root.write("/tmp/stop", "");
+    root.put("/tmp/stop", "");
     for (pid_t p : writers)
         EXPECT_EQ(wait_status(p), 0);
     EXPECT_EQ(wait_status(lib_reader), 0);

@@ -5,13 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "ci.h"
 #include "gw.h"
 #include "simtest.h"
 
 using namespace gwtest;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "../../flashlib/test/tmproot.h"
+#include "wytest/capture.h"
+
+#include "wytest/temproot.h"
 #include "ci.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 
@@ -92,11 +94,11 @@ TEST(Table, PlaceholderSaysWhatItIs)
 
 // A plain file as the node: what wyci writes stays there, and reading it back
 // gives the line itself, which has no leading digits and so runs nothing.
-class NodeFile : public TmpRoot {
+class NodeFile : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         std::filesystem::create_directories(path("/proc/wysoc"));
     }
 };

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "flashlib.h"
-#include "tmproot.h"
+#include "wytest/temproot.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
-class ArmFlag : public TmpRoot {};
+class ArmFlag : public wytest::RootTest {};
 
 TEST_F(ArmFlag, ReadsFileByte)
 {

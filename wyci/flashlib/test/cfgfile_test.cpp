@@ -2,6 +2,8 @@
 // measure, the in-place encoder and decoder, and the two file writers.
 #include "flashlib.h"
 #include "testdata.h"
+#include "wytest/capture.h"
+#include "wytest/temproot.h"
 
 #include <gtest/gtest.h>
 
@@ -54,39 +56,7 @@ Bytes rom_text(size_t n)
     return out;
 }
 
-// Standard output of the code under test, byte for byte.
-class Capture {
-public:
-    Capture()
-    {
-        fflush(stdout);
-        file_ = tmpfile();
-        saved_ = dup(1);
-        dup2(fileno(file_), 1);
-    }
-    ~Capture()
-    {
-        if (file_)
-            text();
-    }
-    std::string text()
-    {
-        fflush(stdout);
-        dup2(saved_, 1);
-        close(saved_);
-        std::string out;
-        rewind(file_);
-        for (int c; (c = fgetc(file_)) != EOF;)
-            out += char(c);
-        fclose(file_);
-        file_ = nullptr;
-        return out;
-    }
-
-private:
-    FILE *file_ = nullptr;
-    int saved_ = -1;
-};
+using wytest::Capture;
 
 uint32_t le32(const uint8_t *p)
 {
@@ -713,35 +683,13 @@ TEST(CfgFile, DecoderWithUnusableHeaderLength)
 
 class CfgFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/cfgfile_test.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        fs::create_directories(root_ / "tmp");
-        const char *old = std::getenv("WY_SYSROOT");
-        had_root_ = old != nullptr;
-        if (old)
-            old_root_ = old;
-        setenv("WY_SYSROOT", root_.c_str(), 1);
-        ASSERT_TRUE(reference_rom_present());
-    }
-    void TearDown() override
-    {
-        if (had_root_)
-            setenv("WY_SYSROOT", old_root_.c_str(), 1);
-        else
-            unsetenv("WY_SYSROOT");
-        fs::remove_all(root_);
-    }
+    void SetUp() override { ASSERT_TRUE(reference_rom_present()); }
     void write(const std::string &device_path, const Bytes &data)
     {
-        std::ofstream f(root_.string() + device_path, std::ios::binary);
-        f.write(reinterpret_cast<const char *>(data.data()), std::streamsize(data.size()));
+        tmp_.put(device_path, std::string(data.begin(), data.end()));
     }
-    fs::path root_;
-    bool had_root_ = false;
-    std::string old_root_;
+    wytest::TempRoot tmp_{"/tmp"};
+    const fs::path root_ = tmp_.dir();
 };
 
 TEST_F(CfgFiles, BufferToFileWritesTmpCompress)

@@ -1,21 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "flashlib.h"
-#include "tmproot.h"
+#include "wytest/capture.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "flashlib.h"
+#include "wytest/temproot.h"
+
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 
 // A plain file as /dev/mtd0 and a flash tool script that copies the image over
 // it, as the real tool does for "write FILE bootloader". The tool records its
 // arguments so a test can tell whether it ran.
-class MrdFiles : public TmpRoot {
+class MrdFiles : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         boot_.resize(BOOT_IMAGE_SIZE);
         for (size_t i = 0; i < boot_.size(); ++i)
             boot_[i] = static_cast<char>((i * 131 + 17) % 251);

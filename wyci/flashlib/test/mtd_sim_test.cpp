@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "flashlib.h"
 #include "simtest.h"
 #include "wy_target_test.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 

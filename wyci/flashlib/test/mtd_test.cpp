@@ -2,20 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include "flashlib.h"
-#include "tmproot.h"
+#include "wytest/capture.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "flashlib.h"
+#include "wytest/temproot.h"
+
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 
 namespace {
 
 // Each stand-in device holds its own name, so a read tells which one opened.
-class MtdFiles : public TmpRoot {
+class MtdFiles : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         for (int i = 0; i < 5; ++i)
             put("/dev/mtd" + std::to_string(i), "mtd" + std::to_string(i));
     }
