@@ -13,32 +13,24 @@
 #include <vector>
 
 #include "adsl_diag.h"
+#include "wytest/fuzz.h"
 
 namespace {
 
-std::string root;
-
-void setup()
+bool setup()
 {
-    char tmpl[] = "/tmp/adsl-fuzz.XXXXXX";
-    if (!mkdtemp(tmpl))
-        abort();
-    root = tmpl;
-    atexit([] { std::filesystem::remove_all(root); });
-    if (mkdir((root + "/tmp").c_str(), 0755) != 0)
-        abort();
-    setenv("WY_SYSROOT", root.c_str(), 1);
+    wyfuzz::temp_root({"/tmp"});
     // The copy's output is of no interest, only that it stays in bounds.
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
+    wyfuzz::quiet_stdout();
+    return true;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (root.empty())
-        setup();
+    static const bool ready = setup();
+    (void)ready;
     std::string in(reinterpret_cast<const char *>(data), size);
     size_t split = in.find('\xff');
     std::string words_text = in.substr(0, split);
@@ -69,11 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         __builtin_trap();
     }
 
-    FILE *f = fopen((root + "/tmp/adslFileDiag").c_str(), "wb");
-    if (!f)
-        abort();
-    fwrite(file.data(), 1, file.size(), f);
-    fclose(f);
+    wyfuzz::put("/tmp/adslFileDiag", file.data(), file.size());
     if (fileToStdout("/tmp/adslFileDiag") != 0)
         __builtin_trap();
     return 0;

@@ -15,37 +15,21 @@
 #include "ci.h"
 #include "flashlib.h"
 #include "mac.h"
+#include "wytest/fuzz.h"
 
 namespace {
 
-std::string root;
-
 void put(const std::string &path, const std::string &bytes)
 {
-    FILE *f = fopen((root + path).c_str(), "wb");
-    if (!f)
-        abort();
-    if (!bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        abort();
-    fclose(f);
+    wyfuzz::put(path, bytes.data(), bytes.size());
 }
 
-void setup()
+bool setup()
 {
-    char tmpl[] = "/tmp/wyci-cmdfuzz.XXXXXX";
-    if (!mkdtemp(tmpl))
-        abort();
-    root = tmpl;
-    for (const char *d : {"/dev", "/tmp", "/proc"})
-        mkdir((root + d).c_str(), 0755);
-    setenv("WY_SYSROOT", root.c_str(), 1);
-    // Commands found through PATH (reboot) must never be the host's own.
-    mkdir((root + "/bin").c_str(), 0755);
-    setenv("PATH", (root + "/bin").c_str(), 1);
+    wyfuzz::temp_root({"/dev", "/tmp", "/proc"});
     // Handler output is not what is under test here.
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
-    atexit([] { std::filesystem::remove_all(root); });
+    wyfuzz::quiet_stdout();
+    return true;
 }
 
 } // namespace
@@ -54,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const ci_handler handlers[] = {ATBT, ATWriteVornaMac, ATSeriesNumber, ATWriteWpaPsk,
                                           ATShowWpaPsk, ATWriteBootMac};
-    if (root.empty())
-        setup();
+    static const bool ready = setup();
+    (void)ready;
     if (size < 2 + MRD_SIZE)
         return 0;
     ci_handler h = handlers[data[0] % (sizeof handlers / sizeof handlers[0])];

@@ -1,26 +1,18 @@
 // vr_configFileLzDecoder on a 64 KiB reader buffer that holds the
 // "<compressed len=" tag followed by hostile bytes.
 #include "flashlib.h"
+#include "wytest/fuzz.h"
 
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
-}
-
-} // namespace
+using wyfuzz::check;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    if (!freopen("/dev/null", "w", stdout))
-        return 0;
+    wyfuzz::quiet_stdout();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // vr_getCompressedConfigFileLength and isCompressedConfigFile over an
 // exact-sized 40-byte header of hostile bytes.
 #include "flashlib.h"
+#include "wytest/fuzz.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -8,20 +9,11 @@
 
 #include <memory>
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
-}
-
-} // namespace
+using wyfuzz::check;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    if (!freopen("/dev/null", "w", stdout))
-        return 0;
+    wyfuzz::quiet_stdout();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // fastlz_decompress on hostile streams with any capacity, and the streams of
 // both encoder tiers decoding back to their input.
 #include "flashlib.h"
+#include "wytest/fuzz.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -8,13 +9,9 @@
 
 #include <memory>
 
-namespace {
+using wyfuzz::check;
 
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
-}
+namespace {
 
 std::unique_ptr<uint8_t[]> copy_of(const uint8_t *data, size_t n)
 {

@@ -12,35 +12,17 @@
 #include <string>
 
 #include "flashlib.h"
+#include "wytest/fuzz.h"
 
 namespace {
 
-std::string root;
-
-void put(const std::string &path, const void *data, size_t size)
+// Only the stand-in devices exist under the root; each holds "D".
+bool setup()
 {
-    FILE *f = fopen((root + path).c_str(), "wb");
-    if (!f)
-        abort();
-    if (size && fwrite(data, 1, size, f) != size)
-        abort();
-    fclose(f);
-}
-
-void setup()
-{
-    char tmpl[] = "/tmp/wyci-mtdfuzz.XXXXXX";
-    if (!mkdtemp(tmpl))
-        abort();
-    root = tmpl;
-    mkdir((root + "/proc").c_str(), 0755);
-    mkdir((root + "/dev").c_str(), 0755);
-    for (int i = 0; i < 4; ++i) {
-        std::string name = "/dev/mtd" + std::to_string(i);
-        put(name, "D", 1);
-    }
-    setenv("WY_SYSROOT", root.c_str(), 1);
-    atexit([] { std::filesystem::remove_all(root); });
+    wyfuzz::temp_root({"/proc", "/dev"});
+    for (int i = 0; i < 4; ++i)
+        wyfuzz::put("/dev/mtd" + std::to_string(i), "D", 1);
+    return true;
 }
 
 } // namespace
@@ -49,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const char *const names[] = {"bootloader", "romfile", "second_romfile", "romd", "wylinux",
                                         "", "mtd", ":", "/dev/mtd2", "/dev/mtd9", "x"};
-    if (root.empty())
-        setup();
+    static const bool ready = setup();
+    (void)ready;
     if (size < 2)
         return 0;
     const char *name = names[data[0] % (sizeof names / sizeof names[0])];
@@ -58,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // the line limit are reached with short inputs.
     std::string text = "mtd1: " + std::string(static_cast<size_t>(data[1]) * 24, 'a');
     text.append(reinterpret_cast<const char *>(data + 2), size - 2);
-    put("/proc/mtd", text.data(), text.size());
+    wyfuzz::put("/proc/mtd", text.data(), text.size());
     int fd = vr_open_mtd(name, O_RDONLY);
     if (fd >= 0) {
         char c = 0;

@@ -1,5 +1,6 @@
 // vr_parseRomFromBuffer over an exact-sized buffer of hostile text.
 #include "flashlib.h"
+#include "wytest/fuzz.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -7,20 +8,11 @@
 
 #include <memory>
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        __builtin_trap();
-}
-
-} // namespace
+using wyfuzz::check;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    if (!freopen("/dev/null", "w", stdout))
-        return 0;
+    wyfuzz::quiet_stdout();
     return 0;
 }
 
