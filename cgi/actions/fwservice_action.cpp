@@ -4,9 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
 
 #include "service_index.h"
+#include "owners.h"
 #include "store.h"
 
 namespace {
@@ -17,10 +17,6 @@ constexpr const char *kPortAttrs[] = {"ServicePortType", "StartPort", "EndPort"}
 
 using Name = char[WYAPI_NAME_MAX + 1];
 using Value = char[WYAPI_BUF_SIZE];
-
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
-};
 
 // Values travel in full-size buffers, so nothing is cut.
 struct Service {
@@ -72,7 +68,7 @@ void do_delete(const char *index_text)
     // outside 0 .. count - 1 would remove a real service or write entry -1.
     if (!service_index(index_text, count, &p))
         return;
-    std::unique_ptr<Service, FreeDeleter> s(static_cast<Service *>(calloc(1, sizeof(Service))));
+    wy::Heap<Service> s(static_cast<Service *>(calloc(1, sizeof(Service))));
     if (!s) {
         printf("fwservice_action: out of memory\n");
         return;

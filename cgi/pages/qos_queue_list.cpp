@@ -6,12 +6,12 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
 
 #include "frame.h"
 #include "frame_variants.h"
 #include "out.h"
 #include "page_parts.h"
+#include "owners.h"
 #include "store.h"
 
 namespace {
@@ -70,10 +70,6 @@ struct Common {
 
 struct Queue {
     Value shown, sw, weight, priority, rate;
-};
-
-struct FreeDeleter {
-    void operator()(void *p) const { free(p); }
 };
 
 void vpiece(FILE *doc, bool space, const char *fmt, va_list ap)
@@ -231,7 +227,7 @@ int main()
     size_t len = 0;
     FILE *mem = open_memstream(&text, &len);
     bool built = false;
-    std::unique_ptr<char, FreeDeleter> owner;
+    wy::Heap<char> owner;
     if (mem) {
         build(mem);
         built = ferror(mem) == 0;

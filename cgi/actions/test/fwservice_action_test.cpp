@@ -135,7 +135,7 @@ TEST(FwserviceAction, ChangesTheStoreAsAsked)
         root.write_store(c.before);
         std::vector<std::string> argv{FWSERVICE_ACTION};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        auto r = testroot::run(argv);
+        auto r = wytest::run(argv);
         std::string what = std::string(c.name) + " (" + (c.args.size() > 1 ? c.args[1] : "") + ")";
         EXPECT_EQ(r.status, 0) << what;
         EXPECT_EQ(r.out, c.out) << what;

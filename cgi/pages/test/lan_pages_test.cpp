@@ -53,14 +53,14 @@ TEST_P(LanPage, PrintsThePageOfTheStore)
     std::string dir = std::string(PAGES_TESTDATA) + "/" + g.page + "/";
     testroot::TempRoot root;
     root.write_store_text(slurp(dir + g.fixture + ".cfg"));
-    std::string before = root.read(testroot::kStoreFile);
-    auto r = testroot::run({std::string(PAGES_BIN) + "/" + g.page});
+    std::string before = root.get(testroot::kStoreFile);
+    auto r = wytest::run({std::string(PAGES_BIN) + "/" + g.page});
     std::string want = slurp(dir + g.fixture + ".html");
     EXPECT_EQ(r.status, g.status);
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(r.out == want) << first_difference(want, r.out);
     // The page only reads.
-    EXPECT_EQ(root.read(testroot::kStoreFile), before);
+    EXPECT_EQ(root.get(testroot::kStoreFile), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -26,14 +26,14 @@ std::string fixture(const Fixture &f, const char *ext)
     return golden::slurp(std::string(PAGES_TESTDATA) + "/" + f.page + "/" + f.name + ext);
 }
 
-testroot::RunResult run_page(const Fixture &f)
+wytest::RunResult run_page(const Fixture &f)
 {
     testroot::TempRoot root;
     root.write_store_text(fixture(f, ".cfg"));
-    std::string before = root.read(testroot::kStoreFile);
-    auto r = testroot::run({std::string(PAGES_BIN) + "/" + f.page});
+    std::string before = root.get(testroot::kStoreFile);
+    auto r = wytest::run({std::string(PAGES_BIN) + "/" + f.page});
     // Pages only read.
-    EXPECT_EQ(root.read(testroot::kStoreFile), before) << f.page << " " << f.name;
+    EXPECT_EQ(root.get(testroot::kStoreFile), before) << f.page << " " << f.name;
     return r;
 }
 
@@ -148,7 +148,7 @@ TEST(PageShape, UnreadableStoreGivesTheEmptyPage)
         for (const char *text : {"garbage", "<ROMFILE><QoS_Common Queue1=\"Yes\">"}) {
             testroot::TempRoot root;
             root.write_store_text(text);
-            auto r = testroot::run({std::string(PAGES_BIN) + "/" + page});
+            auto r = wytest::run({std::string(PAGES_BIN) + "/" + page});
             EXPECT_EQ(r.status, 0) << page << " " << text;
             EXPECT_TRUE(r.out == want) << page << " " << text << "\n" << golden::first_difference(want, r.out);
         }
