@@ -1,5 +1,7 @@
 #include "certs.h"
 
+#include "owners.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -23,15 +25,6 @@ size_t count_blocks(const char *text)
         ++n;
     return n;
 }
-
-struct FileCloser {
-    FILE *f;
-    ~FileCloser()
-    {
-        if (f)
-            fclose(f);
-    }
-};
 
 struct Crt {
     mbedtls_x509_crt crt;
@@ -117,8 +110,8 @@ bool certs_read_file(const char *path, CertList *out)
         close(fd);
         fd = -1;
     }
-    FileCloser f{fd >= 0 ? fdopen(fd, "rb") : nullptr};
-    if (!f.f) {
+    wy::File f(fd >= 0 ? fdopen(fd, "rb") : nullptr);
+    if (!f) {
         if (fd >= 0)
             close(fd);
         return false;
@@ -127,8 +120,8 @@ bool certs_read_file(const char *path, CertList *out)
     char *text = static_cast<char *>(calloc(kCertFileMax + 2, 1));
     if (!text)
         return false;
-    size_t len = fread(text, 1, kCertFileMax + 1, f.f);
-    bool ok = !ferror(f.f) && len <= kCertFileMax && certs_read_text(text, len, out);
+    size_t len = fread(text, 1, kCertFileMax + 1, f.get());
+    bool ok = !ferror(f.get()) && len <= kCertFileMax && certs_read_text(text, len, out);
     free(text);
     return ok;
 }

@@ -41,7 +41,7 @@ const std::string kCalls = "/certsubj.calls";
 // certsubj as the page finds it, recording each run before it does its work.
 void install_extractor(const testroot::TempRoot &root)
 {
-    root.write("/userfs/bin/certsubj", "#!/bin/sh\necho \"$*\" >>\"$WY_SYSROOT" + kCalls +
+    root.put("/userfs/bin/certsubj", "#!/bin/sh\necho \"$*\" >>\"$WY_SYSROOT" + kCalls +
                                            "\"\nexec " CERTSUBJ " \"$@\"\n");
     chmod(root.path("/userfs/bin/certsubj").c_str(), 0755);
 }
@@ -81,17 +81,17 @@ TEST_P(TrustedcaList, PrintsThePage)
         root.write_store(s);
     }
     for (const auto &[slot, text] : c.pems)
-        root.write(pem_path(slot), text);
+        root.put(pem_path(slot), text);
     for (const auto &[slot, text] : c.old_subjects)
-        root.write(subject_path(slot), text);
-    root.write("/tmp/Certificates/other.txt", "removed with the directory");
+        root.put(subject_path(slot), text);
+    root.put("/tmp/Certificates/other.txt", "removed with the directory");
 
-    auto r = testroot::run({TRUSTEDCA_LIST});
+    auto r = wytest::run({TRUSTEDCA_LIST});
     std::string want = slurp(std::string(PAGES_TESTDATA) + "/trustedca_list/" + c.golden + ".html");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, c.err);
     EXPECT_TRUE(r.out == want) << first_difference(want, r.out);
-    EXPECT_EQ(root.read(kCalls), "index 1\nindex 2\nindex 3\nindex 4\n");
+    EXPECT_EQ(root.get(kCalls), "index 1\nindex 2\nindex 3\nindex 4\n");
     EXPECT_FALSE(root.exists("/tmp/Certificates"));
 }
 
@@ -153,14 +153,14 @@ TEST(TrustedcaListSubjectFile, FirstLineCutToWholeCharacters)
     };
     for (const FileCase &fc : cases) {
         testroot::TempRoot root;
-        root.write("/subject.fixture", fc.content);
-        root.write("/userfs/bin/certsubj",
+        root.put("/subject.fixture", fc.content);
+        root.put("/userfs/bin/certsubj",
                    "#!/bin/sh\n[ \"$2\" = 1 ] && cp \"$WY_SYSROOT/subject.fixture\" "
                    "\"$WY_SYSROOT/tmp/Certificates/CA1.subject\"\nexit 0\n");
         chmod(root.path("/userfs/bin/certsubj").c_str(), 0755);
-        root.write("/tmp/Certificates/CA1.pem", "present");
+        root.put("/tmp/Certificates/CA1.pem", "present");
         root.write_store({{"SslCA_Entry0", {{"Frag0", "Yes"}}}});
-        auto r = testroot::run({TRUSTEDCA_LIST});
+        auto r = wytest::run({TRUSTEDCA_LIST});
         std::string cell = "<td class=\"table_font\">" + fc.shown + "</td>";
         EXPECT_NE(r.out.find(cell), std::string::npos) << testing::PrintToString(fc.content);
     }
