@@ -9,10 +9,10 @@
 #   scripts/codec-bench-target.sh [INPUT] [ITERATIONS]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-input=${1:-${WY_FASTLZ_VECTORS:-$repo/../shared/vectors/fastlz}/romfile_65536.in}
+input=${1:-$repo/wyci/flashlib/test/vectors/romfile_65536.in}
 iterations=${2:-2000}
 if [ ! -r "$input" ]; then
-  echo "codec-bench-target: no input $input (give a file, or set WY_FASTLZ_VECTORS)" >&2
+  echo "codec-bench-target: no input $input (give a file)" >&2
   exit 1
 fi
 input=$(cd "$(dirname "$input")" && pwd)/$(basename "$input")

@@ -76,13 +76,13 @@ void BM_CatOfThePage_50Rules(benchmark::State &state)
     root.write_store(fifty_rules());
     const std::string page = root.path("/page.html");
     run_to(FWRULE_LIST, nullptr, page.c_str());
-    if (root.read("/page.html").find("tabcolor") == std::string::npos) {
+    if (root.get("/page.html").find("tabcolor") == std::string::npos) {
         state.SkipWithError("the page printed no rows");
         return;
     }
     for (auto _ : state)
         state.SetIterationTime(run_quiet("/bin/cat", page.c_str()));
-    state.counters["bytes"] = double(root.read("/page.html").size());
+    state.counters["bytes"] = double(root.get("/page.html").size());
 }
 BENCHMARK(BM_CatOfThePage_50Rules)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

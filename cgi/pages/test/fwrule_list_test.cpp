@@ -128,7 +128,7 @@ TEST(FwruleListStore, PageWhileWritersRenumberShowsEveryRuleOnce)
     int bad_pages = 0;
     std::string example;
     for (int page = 0; page < 40 && moved; ++page) {
-        auto r = testroot::run({FWRULE_LIST});
+        auto r = wytest::run({FWRULE_LIST});
         int seen[kRules] = {};
         int rows = 0;
         for (size_t at = r.out.find("<tr class=\"tabcolor"); at != std::string::npos;

@@ -262,22 +262,22 @@ TEST(StoreFile, ReadsComeFromOneSnapshotRenewedByOwnWrites)
     EXPECT_EQ(get("A_Entry", "x"), "1");
 
     // Whatever happens to the file, this process reads the version it took.
-    auto r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "2"});
+    auto r = wytest::run({WYAPI_CLI, "set", "A_Entry", "x", "2"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(get_fresh("A_Entry", "x"), "2");
     EXPECT_EQ(get("A_Entry", "x"), "1");
-    root.write(testroot::kStoreFile, "garbage");
+    root.put(testroot::kStoreFile, "garbage");
     EXPECT_EQ(get("A_Entry", "x"), "1");
     std::filesystem::remove(root.path(testroot::kStoreFile));
     EXPECT_EQ(get("A_Entry", "x"), "1");
 
     // Its own write works on the file as it is now, and the snapshot follows.
-    r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "3"});
+    r = wytest::run({WYAPI_CLI, "set", "A_Entry", "x", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(wyapi_set("B_Entry", "y", "own"), WYAPI_OK);
     EXPECT_EQ(get("A_Entry", "x"), "3");
     EXPECT_EQ(get("B_Entry", "y"), "own");
-    r = testroot::run({WYAPI_CLI, "set", "A_Entry", "x", "4"});
+    r = wytest::run({WYAPI_CLI, "set", "A_Entry", "x", "4"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(wyapi_unset("C_Entry"), WYAPI_OK) << "an unset that changes nothing still looks";
     EXPECT_EQ(get("A_Entry", "x"), "4");
