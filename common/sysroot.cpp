@@ -8,6 +8,7 @@ namespace {
 
 constexpr size_t kMaxCmdline = 1024;
 
+#if WY_SYSROOT_PREFIX
 bool root_char_ok(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -23,7 +24,7 @@ bool root_valid(const char *root)
             return false;
     return true;
 }
-
+#endif
 
 bool starts_path(const char *line, const char *at)
 {
