@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -118,9 +120,9 @@ TEST(Create, FirmwareMatchesTheProfile)
     setenv("WY_SYSROOT", gw.root().c_str(), 1);
     int fd = open(gw.path("/tmp/fw.bin").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
-    testing::internal::CaptureStdout();
+    wytest::CaptureStdout();
     EXPECT_EQ(vr_fwValidation("wylinux", fd, 0, len), 1);
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out = wytest::GetCapturedStdout();
     close(fd);
     unsetenv("WY_SYSROOT");
     EXPECT_NE(out.find("pTag->modelId = 00020003\npTag->chipId = WYSOC7\n"), std::string::npos) << out;

@@ -1,21 +1,23 @@
 // doRomfileInfo over stand-in partition files: its report byte for byte.
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "../../flashlib/test/fwimage.h"
-#include "../../flashlib/test/tmproot.h"
+#include "wytest/temproot.h"
 #include "ci.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 using namespace fwimage;
 
 namespace {
 
-class RomfileInfo : public TmpRoot {
+class RomfileInfo : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         put("/proc/mtd", "dev:    size   erasesize  name\n"
                          "mtd1: 00010000 00010000 \"romfile\"\n"
                          "mtd4: 00010000 00010000 \"second_romfile\"\n");

@@ -2,7 +2,7 @@
 // the reader over partition files, and the stamp of an image file.
 #include "flashlib.h"
 #include "fwimage.h"
-#include "tmproot.h"
+#include "wytest/temproot.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "wytest/capture.h"
+
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 using namespace fwimage;
 
 namespace {
@@ -26,11 +28,11 @@ constexpr char kProcMtd[] = "dev:    size   erasesize  name\n"
                             "mtd1: 00010000 00010000 \"romfile\"\n"
                             "mtd4: 00010000 00010000 \"second_romfile\"\n";
 
-class Copies : public TmpRoot {
+class Copies : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         put("/proc/mtd", kProcMtd);
         set(1, Bytes(ROMFILE_BLOCK_SIZE, 0xFF));
         set(2, Bytes(ROMFILE_BLOCK_SIZE, 0xFF));

@@ -2,7 +2,7 @@
 // of firmware images, against image files and stand-in MTD files.
 #include "flashlib.h"
 #include "fwimage.h"
-#include "tmproot.h"
+#include "wytest/temproot.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "wytest/capture.h"
+
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 using namespace fwimage;
 
 namespace {
@@ -23,7 +25,7 @@ struct Result {
     std::string out;
 };
 
-class FwTag : public TmpRoot {
+class FwTag : public wytest::RootTest {
 protected:
     // Validates `file` from the root's /tmp, as another component would.
     Result validate(const Bytes &file, uint32_t offset, uint32_t len, uint32_t part_size, const Bytes *record) const
