@@ -29,7 +29,7 @@ bool word_is(int n, char **p, int k, const char *want)
 // there, -1 when the block could not be read (reason printed).
 int romd_gone()
 {
-    flashio::Fd fd(vr_open_mtd(ROMD_PARTITION, O_RDONLY));
+    wy::Fd fd(vr_open_mtd(ROMD_PARTITION, O_RDONLY));
     if (!fd.ok()) {
         printf("%s: Could not open mtd device: %s\n", "ATRomd", ROMD_PARTITION);
         return -1;

@@ -22,7 +22,7 @@ namespace {
 constexpr size_t kTagLen = sizeof ROMD_TRAILER_TAG - 1;
 
 struct LastBlock {
-    flashio::Buffer bytes;
+    wy::Heap<unsigned char> bytes;
     uint32_t part_size = 0;
     uint32_t erase_size = 0;
 };
@@ -40,7 +40,7 @@ bool geometry_ok(const char *who, uint32_t part_size, uint32_t erase_size)
 // its last erase block. `line` tells the allocation failures apart.
 bool read_last_block(const char *who, int line, LastBlock &b)
 {
-    flashio::Fd fd(vr_open_mtd(ROMD_PARTITION, O_RDONLY));
+    wy::Fd fd(vr_open_mtd(ROMD_PARTITION, O_RDONLY));
     if (!fd.ok()) {
         printf("%s: Could not open mtd device: %s\n", who, ROMD_PARTITION);
         return false;

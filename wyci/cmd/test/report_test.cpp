@@ -11,13 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include "wytest/capture.h"
+
 #include "../../flashlib/test/fwimage.h"
-#include "../../flashlib/test/tmproot.h"
+#include "wytest/temproot.h"
 #include "ci.h"
 #include "mac.h"
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 using namespace fwimage;
 
 namespace {
@@ -58,11 +60,11 @@ std::string forked(const std::function<void()> &fn)
     return out;
 }
 
-class Report : public TmpRoot {
+class Report : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         put("/proc/mtd", kProcMtd);
         fill();
     }

@@ -2,7 +2,7 @@
 // carries ROM-D along through an upgrade.
 #include "flashlib.h"
 #include "fwimage.h"
-#include "tmproot.h"
+#include "wytest/temproot.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+#include "wytest/capture.h"
+
+using wytest::CaptureStdout;
+using wytest::GetCapturedStdout;
 using namespace fwimage;
 
 namespace {
@@ -114,11 +116,11 @@ constexpr uint32_t kPart = 4 * kErase;
 constexpr uint32_t kRomd = 900;
 constexpr uint32_t kRomdAt = kPart - ROMD_TRAILER_SIZE - kRomd;
 
-class Fit : public TmpRoot {
+class Fit : public wytest::RootTest {
 protected:
     void SetUp() override
     {
-        TmpRoot::SetUp();
+        wytest::RootTest::SetUp();
         romd_ = pattern(kRomd, 7);
         block_ = last_block(kErase, romd_, announce(kRomd));
     }
