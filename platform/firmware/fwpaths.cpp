@@ -1,6 +1,7 @@
 #include "fwpaths.h"
 
 #include "flashlib.h"
+#include "owners.h"
 #include "sysroot.h"
 
 #include <algorithm>
@@ -15,25 +16,6 @@
 #include <unistd.h>
 
 namespace fwpath {
-namespace {
-
-constexpr char kRunning[] = "/tmp/var/romfile.cfg";
-constexpr char kRunningBoot[] = "/tmp/var/romfile.cfg.boot";
-constexpr char kMinimal[] = "<ROMFILE>\n</ROMFILE>\n";
-constexpr size_t kRunningMax = 1 << 20;
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-using Heap = std::unique_ptr<char, FreeDeleter>;
-
-void put_be32(uint8_t *p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 int fail(const std::string &msg)
 {
@@ -58,6 +40,23 @@ bool read_file(const std::string &path, size_t max, std::string &out)
     std::fclose(f);
     out.resize(n);
     return ok;
+}
+
+namespace {
+
+constexpr char kRunning[] = "/tmp/var/romfile.cfg";
+constexpr char kRunningBoot[] = "/tmp/var/romfile.cfg.boot";
+constexpr char kMinimal[] = "<ROMFILE>\n</ROMFILE>\n";
+constexpr size_t kRunningMax = 1 << 20;
+
+using Heap = wy::Heap<char>;
+
+void put_be32(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 // Durable and whole: a reader sees the old file or the new one.

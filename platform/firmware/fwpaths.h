@@ -62,6 +62,13 @@ std::string default_text();
 // then saves it, and the reboot loads it).
 int restore();
 
+// Shared by the paths: a message on stderr (returns 1), a device path under
+// the system root ("" when it does not fit), and a whole file of at most
+// `max` bytes (false when it cannot be read or is longer).
+int fail(const std::string &msg);
+std::string device(const char *p);
+bool read_file(const std::string &path, size_t max, std::string &out);
+
 } // namespace fwpath
 
 #endif

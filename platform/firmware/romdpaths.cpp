@@ -19,31 +19,6 @@ namespace {
 constexpr char kBlockFile[] = "/tmp/romd_upload.bin";
 constexpr size_t kFileMax = 1 << 20;
 
-int fail(const std::string &msg)
-{
-    std::fprintf(stderr, "fwpath: %s\n", msg.c_str());
-    return 1;
-}
-
-std::string device(const char *p)
-{
-    char out[PATH_MAX];
-    return wy_path(out, sizeof out, p) ? out : "";
-}
-
-bool read_file(const std::string &path, size_t max, std::string &out)
-{
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.assign(max + 1, '\0');
-    size_t n = std::fread(out.data(), 1, out.size(), f);
-    bool ok = !std::ferror(f) && n <= max;
-    std::fclose(f);
-    out.resize(n);
-    return ok;
-}
-
 bool write_file(const std::string &path, const Bytes &data)
 {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

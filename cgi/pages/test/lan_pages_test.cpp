@@ -7,30 +7,13 @@
 #include <string>
 
 #include "row_count.h"
+#include "golden.h"
 #include "testroot.h"
 
 namespace {
 
-std::string slurp(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    EXPECT_TRUE(f.good()) << path;
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// The line where two texts first differ, for a readable failure.
-std::string first_difference(const std::string &want, const std::string &got)
-{
-    size_t i = 0;
-    while (i < want.size() && i < got.size() && want[i] == got[i])
-        ++i;
-    size_t line_start = want.rfind('\n', i == 0 ? 0 : i - 1);
-    line_start = line_start == std::string::npos ? 0 : line_start + 1;
-    return "at byte " + std::to_string(i) + "\nwant: " + want.substr(line_start, 200) +
-           "\ngot:  " + got.substr(line_start, 200);
-}
+using golden::first_difference;
+using golden::slurp;
 
 struct Golden {
     const char *page;
