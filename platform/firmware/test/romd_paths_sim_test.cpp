@@ -80,9 +80,9 @@ std::string crc_line(const std::string &text)
 // A valid image for the default unit of exactly `len` bytes.
 Bytes image_of(uint32_t len)
 {
-    fwimage::ImageSpec spec;
-    spec.kernel = fwimage::pattern(len - fwimage::kTagArea - spec.rootfs.size() - spec.defcfg.size(), 11);
-    return fwimage::build(spec);
+    fwimage::ImageSpec layout;
+    layout.kernel = fwimage::pattern(len - fwimage::kTagArea - layout.rootfs.size() - layout.defcfg.size(), 11);
+    return fwimage::build(layout);
 }
 
 } // namespace

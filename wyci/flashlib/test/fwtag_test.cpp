@@ -76,60 +76,60 @@ TEST_F(FwTag, ValidationOfBuiltImages)
     damaged[rootfs_at + 100] ^= 0x01;
     const Bytes rootfs_damaged(damaged.begin() + rootfs_at, damaged.begin() + rootfs_at + 140000);
 
-    ImageSpec spec;
-    spec.chip = "WYSOC2";
-    const Bytes other_chip = build(spec);
-    spec = {};
-    spec.chip = "WYSOC1-extended"; // the record holds its first 8 characters
-    const Bytes long_chip = build(spec);
-    spec.chip = std::string(FWTAG_CHIP_ID_LEN, 'X'); // no NUL in the field
-    const Bytes full_chip = build(spec);
-    spec = {};
-    spec.model = 0x00010002;
-    const Bytes other_model = build(spec);
+    ImageSpec layout;
+    layout.chip = "WYSOC2";
+    const Bytes other_chip = build(layout);
+    layout = {};
+    layout.chip = "WYSOC1-extended"; // the record holds its first 8 characters
+    const Bytes long_chip = build(layout);
+    layout.chip = std::string(FWTAG_CHIP_ID_LEN, 'X'); // no NUL in the field
+    const Bytes full_chip = build(layout);
+    layout = {};
+    layout.model = 0x00010002;
+    const Bytes other_model = build(layout);
 
     // A default configuration that compresses far better than 5:1.
     std::string repetitive = "<ROMFILE>\n";
     while (repetitive.size() < 150000)
         repetitive += "<Wan_PVC0 Active=\"Yes\" VPI=\"0\" VCI=\"35\"/>\n";
     repetitive += "</ROMFILE>";
-    spec = {};
-    spec.defcfg = compressed_file(repetitive);
-    spec.defcfg_text = repetitive;
-    ASSERT_LT(spec.defcfg.size() * 5, repetitive.size());
-    const Bytes five_to_one = build(spec);
+    layout = {};
+    layout.defcfg = compressed_file(repetitive);
+    layout.defcfg_text = repetitive;
+    ASSERT_LT(layout.defcfg.size() * 5, repetitive.size());
+    const Bytes five_to_one = build(layout);
 
     // Bytes after the end tag are not part of a compressed text's checksum.
     const std::string text = rom_text(5000);
-    spec = {};
-    spec.defcfg = compressed_file(text + "\ntrailing bytes");
-    spec.defcfg_text = text;
-    const Bytes text_only = build(spec);
+    layout = {};
+    layout.defcfg = compressed_file(text + "\ntrailing bytes");
+    layout.defcfg_text = text;
+    const Bytes text_only = build(layout);
 
     // A header claiming more stream than the section holds.
-    spec.defcfg = compressed_file(text);
-    std::snprintf(reinterpret_cast<char *>(spec.defcfg.data()), CFG_COMPRESSED_HEADER_SIZE, "%s60000>",
+    layout.defcfg = compressed_file(text);
+    std::snprintf(reinterpret_cast<char *>(layout.defcfg.data()), CFG_COMPRESSED_HEADER_SIZE, "%s60000>",
                   CFG_COMPRESSED_TAG);
-    const Bytes header_past_section = build(spec);
+    const Bytes header_past_section = build(layout);
 
     // Shorter than a header: plain bytes, checksummed as they are.
-    spec = {};
-    spec.defcfg = bytes("<compressed len=5>");
-    const Bytes short_section = build(spec);
+    layout = {};
+    layout.defcfg = bytes("<compressed len=5>");
+    const Bytes short_section = build(layout);
 
     // A header length of 0 is an empty text.
-    spec.defcfg = Bytes(CFG_COMPRESSED_HEADER_SIZE + 10, 'z');
-    std::snprintf(reinterpret_cast<char *>(spec.defcfg.data()), CFG_COMPRESSED_HEADER_SIZE, "%s0>",
+    layout.defcfg = Bytes(CFG_COMPRESSED_HEADER_SIZE + 10, 'z');
+    std::snprintf(reinterpret_cast<char *>(layout.defcfg.data()), CFG_COMPRESSED_HEADER_SIZE, "%s0>",
                   CFG_COMPRESSED_TAG);
-    spec.defcfg_text = "";
-    const Bytes zero_header = build(spec);
+    layout.defcfg_text = "";
+    const Bytes zero_header = build(layout);
 
     // Pieces of 64 KiB: exactly one, one and one byte; an empty section.
-    spec = {};
-    spec.kernel = pattern(65536, 3);
-    spec.rootfs = pattern(65537, 4);
-    spec.defcfg = {};
-    const Bytes piece_edges = build(spec);
+    layout = {};
+    layout.kernel = pattern(65536, 3);
+    layout.rootfs = pattern(65537, 4);
+    layout.defcfg = {};
+    const Bytes piece_edges = build(layout);
 
     auto with = [&](int field, uint32_t v) {
         Bytes b = good;
